@@ -1,0 +1,1 @@
+#include "imaging/area_capture.h"

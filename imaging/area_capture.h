@@ -1,0 +1,35 @@
+#pragma once
+
+// Capturing the signature area and writing it as the BMP file the visitor-management host reads.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "imaging/signature_surface.h"
+
+namespace ondrel {
+
+// A copy of a rectangle of the surface, in the surface's pixel format.
+struct Bitmap {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // 0xFFRRGGBB, rows top-down
+};
+
+// Copies the rectangle 1:1; no bitmap for an empty rectangle. Parts of the rectangle outside the
+// surface read as white.
+std::optional<Bitmap> CopyAreaToBitmap(const Rect& rect, const SignatureSurface& source);
+
+// Writes the bitmap as an uncompressed BMP of ChooseBmpDepth(displayDepth) bits per pixel and
+// returns 1, or returns 0 when there is no bitmap or the file could not be written. The file is
+// written under a temporary name in the same folder and renamed over the target, so a reader
+// sees either the earlier file whole or the new one whole; a failure leaves the earlier file as
+// it was and no temporary file behind.
+int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth);
+
+// The whole file's bytes, as SaveBitmapToFile writes them.
+std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap, int depth);
+
+}  // namespace ondrel

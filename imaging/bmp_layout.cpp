@@ -1,0 +1,1 @@
+#include "imaging/bmp_layout.h"

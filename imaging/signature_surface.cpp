@@ -1,0 +1,1 @@
+#include "imaging/signature_surface.h"

@@ -1,0 +1,1 @@
+#include "imaging/stroke_renderer.h"

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs that are not installed yet.
+# Usage: scripts/install-deps.sh [run|test]   (test adds what the test suite needs)
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgl-dev
+          fonts-wqy-microhei)
+if [ "${1:-run}" = test ]; then
+    packages+=(libgtest-dev libbenchmark-dev xvfb xauth imagemagick clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

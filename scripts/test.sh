@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration the project is tested in and runs every
+# test: warnings as errors, then under AddressSanitizer + UndefinedBehaviorSanitizer, then under
+# ThreadSanitizer, then the suite once more under a GB18030 locale.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/install-deps.sh" test
+
+jobs=$(nproc)
+run_preset() {
+    local preset=$1
+    shift
+    echo "== $preset"
+    cmake --preset "$preset" -DONDREL_BUILD_BENCH=OFF "$@" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+    ctest --preset "$preset" -j "$jobs"
+}
+
+run_preset ci -DONDREL_BUILD_BENCH=ON
+run_preset asan
+run_preset tsan
+
+# Code-page handling must not depend on the user's locale.
+if locale -a 2>/dev/null | grep -qi 'zh_CN.gb18030'; then
+    echo "== ci under zh_CN.GB18030"
+    LANG=zh_CN.GB18030 LC_ALL=zh_CN.GB18030 ctest --preset ci -j "$jobs"
+fi

@@ -1,0 +1,7 @@
+#include "tablet/reader_flag.h"
+
+namespace ondrel {
+
+std::atomic<bool> g_readerRunning{true};
+
+}  // namespace ondrel

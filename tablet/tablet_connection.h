@@ -1,0 +1,50 @@
+#pragma once
+
+// The open tablet, as the signing window holds it: the link to the device, the extent read at
+// the last successful open, and the most recent reader. Everything here runs on the window
+// thread; the reader hands reports to the window through TabletWindow::OnTabletReport.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "tablet/tablet_protocol.h"
+#include "tablet/tablet_window.h"
+
+namespace ondrel {
+
+inline constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
+inline constexpr std::uint32_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
+
+class TabletConnection {
+public:
+    // Chooses the USB implementation from the environment: the simulated tablet when
+    // ONDREL_TABLET_SIM names a script, libusb otherwise. Must be created on the window thread.
+    explicit TabletConnection(TabletWindow& window);
+    ~TabletConnection();  // same as Shutdown()
+    TabletConnection(const TabletConnection&) = delete;
+    TabletConnection& operator=(const TabletConnection&) = delete;
+
+    // Opens the tablet; on success shows "设备已连接" and starts a reader. Returns the result
+    // of the open.
+    bool ConnectTablet();
+    // Delivers arrival and removal of the tablet to OnDeviceChange from now on.
+    void RegisterTabletNotifications();
+    // Arrival (0x8000) connects, removal-complete (0x8004) shows "设备未连接", asks the reader
+    // to quit and closes the tablet. Returns -1 without a record, otherwise 0.
+    int OnDeviceChange(std::uint32_t eventType, const std::uint8_t* record, std::size_t recordSize);
+    // Closes the open tablet; false when none was open.
+    bool CloseTablet();
+    // Teardown: stops the reader (never waiting on a reader that waits for the window), then
+    // closes the tablet. Safe to call more than once.
+    void Shutdown();
+
+    bool isOpen() const;
+    TabletExtent extent() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace ondrel
