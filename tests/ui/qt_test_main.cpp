@@ -1,0 +1,11 @@
+// GoogleTest main for tests that need a QApplication (widgets on the offscreen platform).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ondrel-sign-test"));
+    return RUN_ALL_TESTS();
+}
