@@ -18,6 +18,11 @@ void SetModified(const fs::path& file, fs::file_time_type when) {
     fs::last_write_time(file, when);
 }
 
+// A time on a whole second, so that "the same second" in a test really is.
+fs::file_time_type WholeSecondsAgo(std::chrono::seconds ago) {
+    return std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() - ago);
+}
+
 TEST(GetFileStamp, IsFixedWidthLocalTimeOrEmpty) {
     TempFolder folder;
     const auto file = folder.Write("a.txt", "x");
@@ -30,12 +35,12 @@ TEST(GetFileStamp, OrdersByTimeWhenComparedAsText) {
     TempFolder folder;
     const auto older = folder.Write("older", "x");
     const auto newer = folder.Write("newer", "x");
-    const auto base = fs::file_time_type::clock::now() - std::chrono::hours(24 * 40);
+    const auto base = WholeSecondsAgo(std::chrono::hours(24 * 40));
     SetModified(older, base);
     SetModified(newer, base + std::chrono::seconds(1));
     EXPECT_LT(GetFileStamp(older), GetFileStamp(newer));
     SetModified(newer, base + std::chrono::milliseconds(300));  // same second
-    EXPECT_EQ(GetFileStamp(older).substr(0, 19), GetFileStamp(newer).substr(0, 19));
+    EXPECT_EQ(GetFileStamp(older), GetFileStamp(newer));
 }
 
 class AgreementRefreshTest : public ::testing::Test {
@@ -44,7 +49,7 @@ class AgreementRefreshTest : public ::testing::Test {
     TempFolder exchange_;
     fs::path document_ = site_.Write("userAgreement.rtf", "{\\rtf1 terms}");
     fs::path image_ = exchange_.path() / "userAgreement-1.jpg";
-    fs::file_time_type base_ = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    fs::file_time_type base_ = WholeSecondsAgo(std::chrono::hours(2));
 
     void WriteImage(fs::file_time_type when) {
         exchange_.Write("userAgreement-1.jpg", "jpeg");
