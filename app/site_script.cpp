@@ -1,7 +1,66 @@
 #include "app/site_script.h"
 
-namespace ondrel {
+#include <string>
+#include <system_error>
 
-void RunSiteScript(const std::filesystem::path&, const std::filesystem::path&) {}
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+
+extern char** environ;
+#endif
+
+namespace ondrel {
+namespace {
+
+#ifndef _WIN32
+// Runs "/bin/sh BATCH open" with no input and waits for it however long it takes. False when it
+// could not be started.
+bool RunAndWait(const std::filesystem::path& batch) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+
+    std::string shell = "/bin/sh";
+    std::string script = batch.string();
+    std::string open = "open";
+    char* argv[] = {shell.data(), script.data(), open.data(), nullptr};
+    pid_t child = 0;
+    const int started = posix_spawn(&child, shell.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) {
+        return false;
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return true;  // the script's exit code is the site's business
+}
+#else
+bool RunAndWait(const std::filesystem::path& batch) {
+    const std::wstring file = batch.wstring();
+    return _wspawnlp(_P_WAIT, L"cmd.exe", L"cmd.exe", L"/c", file.c_str(), L"open", nullptr) != -1;
+}
+#endif
+
+}  // namespace
+
+void RunSiteScript(const std::filesystem::path& templatePath,
+                   const std::filesystem::path& batchName) {
+    std::error_code ignored;
+    // An existing batch file (left by a run that was killed) is kept and run as it is; it is
+    // deleted afterwards, so the next run starts from the template again.
+    std::filesystem::copy_file(templatePath, batchName, std::filesystem::copy_options::none,
+                               ignored);
+    if (std::filesystem::is_regular_file(batchName, ignored)) {
+        RunAndWait(batchName);
+    }
+    std::filesystem::remove(batchName, ignored);
+}
 
 }  // namespace ondrel
