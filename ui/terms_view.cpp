@@ -60,6 +60,9 @@ bool TermsView::LoadTermsDocument() {
 void TermsView::OnTermsViewSetFocus() {
     moveCursor(QTextCursor::Start);
     ensureCursorVisible();
+    // The caret's line is in view; show the document's top margin above it as well.
+    verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+    horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
 }
 
 void TermsView::focusInEvent(QFocusEvent* event) {

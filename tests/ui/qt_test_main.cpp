@@ -5,6 +5,10 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // Test discovery runs this binary without the test environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ondrel-sign-test"));
     return RUN_ALL_TESTS();
