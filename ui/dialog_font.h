@@ -8,8 +8,8 @@
 
 namespace ondrel {
 
-// The shell dialog font at 8 points: the application's sans-serif font (the system has no
-// "MS Shell Dlg"), whose fallback covers the Chinese captions.
+// The shell dialog font at 8 points. There is no "MS Shell Dlg" here: WenQuanYi Micro Hei stands
+// in for it, falling back to the application's sans-serif font.
 QFont TemplateFont();
 
 DialogBaseUnits MeasureDialogBaseUnits(const QFont& font);
