@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 #include <span>
 #include <utility>
 #include <vector>
@@ -191,7 +192,8 @@ void COndrel_signDlg::setVisible(bool visible) {
 }
 
 void COndrel_signDlg::OnInitDialog() {
-    Step("framework");  // the controls were created with the window
+    Step("framework");  // the controls exist already; the native window is made now, hidden
+    create();
 
     Step("about entry");
     const QString aboutText = QString::fromUtf8(kAboutEntryText);
@@ -247,20 +249,30 @@ void COndrel_signDlg::ReadAndApplyPlacement() {
         return;
     }
     setWindowState(windowState() & ~Qt::WindowMaximized);
-    MoveOuterRect(QRect(placement.left, placement.top, placement.right - placement.left,
-                        placement.bottom - placement.top));
+    const QRect outer(placement.left, placement.top, placement.right - placement.left,
+                      placement.bottom - placement.top);
+    MoveOuterRect(outer);
+    if (FrameMargins().isNull()) {
+        placementToFinish_ = outer;
+    }
 }
 
-// Places the window's outer rectangle, frame included. Until the window manager has framed the
-// window its frame is unknown, so the size is matched again once the frame is there.
+// Places the window's outer rectangle, frame included.
 void COndrel_signDlg::MoveOuterRect(const QRect& outer) {
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    const int frameWidth = frame.width() - client.width();
-    const int frameHeight = frame.height() - client.height();
-    resize(std::max(0, outer.width() - frameWidth), std::max(0, outer.height() - frameHeight));
-    move(outer.topLeft());
-    placementToFinish_ = outer;
+    const QMargins frame = FrameMargins();
+    resize(std::max(0, outer.width() - frame.left() - frame.right()),
+           std::max(0, outer.height() - frame.top() - frame.bottom()));
+    move(outer.topLeft());  // a window's position is that of its frame, where the frame is known
+}
+
+QMargins COndrel_signDlg::FrameMargins() const {
+    const QWindow* window = windowHandle();
+    return window != nullptr ? window->frameMargins() : QMargins();
+}
+
+// The outer rectangle in screen coordinates: the client area and the window manager's frame.
+QRect COndrel_signDlg::OuterRect() const {
+    return geometry().marginsAdded(FrameMargins());
 }
 
 void COndrel_signDlg::LayoutViews() {
@@ -272,15 +284,16 @@ void COndrel_signDlg::LayoutViews() {
     signArea_->Place(views);
 }
 
+// Until the window manager has framed the window its frame is unknown, so a restored placement
+// is matched once more as soon as the frame is there (by the first paint at the latest).
 bool COndrel_signDlg::event(QEvent* event) {
     const bool handled = QDialog::event(event);
-    if (placementToFinish_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
-        frameGeometry() != geometry()) {
+    if (placementToFinish_ && !FrameMargins().isNull()) {
         const QRect outer = *placementToFinish_;
         placementToFinish_.reset();
-        if (frameGeometry() != outer) {
-            MoveOuterRect(outer);
-            placementToFinish_.reset();
+        if (OuterRect() != outer) {
+            QMetaObject::invokeMethod(
+                this, [this, outer] { MoveOuterRect(outer); }, Qt::QueuedConnection);
         }
     }
     return handled;
@@ -397,7 +410,7 @@ void COndrel_signDlg::Teardown() {
     }
     tornDown_ = true;
     g_readerRunning = false;
-    const QRect outer = frameGeometry();
+    const QRect outer = OuterRect();
     WritePlacement(WindowPlacement{outer.x(), outer.x() + outer.width(), outer.y(),
                                    outer.y() + outer.height()});
     connection_->Shutdown();

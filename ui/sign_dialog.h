@@ -79,6 +79,8 @@ class COndrel_signDlg : public QDialog, public TabletWindow {
     void OnInitDialog();
     void ReadAndApplyPlacement();
     void MoveOuterRect(const QRect& outer);
+    QMargins FrameMargins() const;
+    QRect OuterRect() const;
     void CaptureSignatureTo(const std::filesystem::path& path) const;
     int DisplayDepth() const;
     void Teardown();

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest/QTest>
 #include <string>
 #include <vector>
@@ -26,6 +27,11 @@ using FrameTest = SignWindowTest;
 QRect PixelsOf(const COndrel_signDlg& window, const DialogRect& rect) {
     const Rect r = DialogToPixels(rect, window.baseUnits());
     return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+// The window's outer rectangle: its client area and the frame around it.
+QRect OuterRect(const QWidget& window) {
+    return window.geometry().marginsAdded(window.windowHandle()->frameMargins());
 }
 
 void StorePlacement(std::initializer_list<std::pair<const char*, int>> values) {
@@ -140,15 +146,16 @@ TEST_F(FrameTest, LayoutPlacesBothViewsOnOneRectangle) {
 }
 
 TEST_F(FrameTest, PlacementSurvivesIntoTheNextWindow) {
+    QRect outer;
     {
         COndrel_signDlg& first = OpenWindow();
         EXPECT_TRUE(first.windowState().testFlag(Qt::WindowMaximized));
         first.setWindowState(Qt::WindowNoState);
         first.setGeometry(100, 120, 600, 400);
+        outer = OuterRect(first);
         first.reject();
     }
     const WindowPlacement written = ReadPlacement();
-    const QRect outer = window_->frameGeometry();
     EXPECT_EQ(written, (WindowPlacement{outer.x(), outer.x() + outer.width(), outer.y(),
                                         outer.y() + outer.height()}));
     EXPECT_LE(written.left, 100);  // the outer rectangle: frame included
@@ -158,7 +165,7 @@ TEST_F(FrameTest, PlacementSurvivesIntoTheNextWindow) {
 
     COndrel_signDlg& second = OpenWindow();
     EXPECT_FALSE(second.windowState().testFlag(Qt::WindowMaximized));
-    EXPECT_EQ(second.frameGeometry(), outer);
+    EXPECT_EQ(OuterRect(second), outer);
     second.reject();
     EXPECT_EQ(ReadPlacement(), written);
 }
