@@ -23,7 +23,9 @@ one_screen() {
     openbox >/dev/null 2>&1 &
     local wm=$!
     sleep 1
-    (cd "$root/res/site" && ONDREL_EXCHANGE_DIR=$exchange exec "$program") &
+    # A simulated tablet signs once the window is in signing mode.
+    (cd "$root/res/site" && ONDREL_EXCHANGE_DIR=$exchange \
+        ONDREL_TABLET_SIM="$root/bench/ui/sample_signature.sim" exec "$program") &
     local pid=$!
     local wid=""
     for _ in $(seq 1 200); do
@@ -34,9 +36,10 @@ one_screen() {
     import -window root "$outdir/terms-$size.png"
     # "同意并签字" sits at 7,72 (60 x 47) dialog units: its middle, with 6 x 13 base units.
     xdotool mousemove --window "$wid" 55 155 click 1
-    sleep 1.5  # a preview or two is written meanwhile
+    sleep 2.5  # the simulated tablet signs, and a preview or two is written meanwhile
     import -window root "$outdir/signing-$size.png"
-    echo "$size: $(grep VmHWM /proc/$pid/status) preview: $(ls "$exchange")"
+    echo "$size: $(grep VmHWM /proc/$pid/status | tr -s ' \t' ' ') files: $(ls "$exchange" | tr '\n' ' ')"
+    cp "$exchange/sign-temp.bmp" "$outdir/preview-$size.bmp" 2>/dev/null || true
     kill "$pid" "$wm" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     rm -rf "$exchange"

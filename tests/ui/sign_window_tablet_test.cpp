@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -62,9 +63,7 @@ class TabletWindowTest : public SignWindowTest {
         // sees an end while the test runs.
         writer_ = open(fifo_.c_str(), O_RDWR);
         ASSERT_GE(writer_, 0);
-        // A 10000 x 10000 tablet, present from the start. The sleep ends the part of the
-        // script that runs before the window first looks for the tablet.
-        Send("param 00 00 10 27 10 27\nplug\nsleep 1\n");
+        SendPrelude();
         setenv("ONDREL_TABLET_SIM", fifo_.c_str(), 1);
     }
 
@@ -74,6 +73,12 @@ class TabletWindowTest : public SignWindowTest {
         if (writer_ >= 0) {
             close(writer_);
         }
+    }
+
+    // A 10000 x 10000 tablet, present from the start. The sleep ends the part of the script that
+    // runs before the window first looks for the tablet. Each window's tablet reads its own.
+    void SendPrelude() {
+        Send("param 00 00 10 27 10 27\nplug\nsleep 1\n");
     }
 
     void Send(const std::string& lines) {
@@ -106,6 +111,9 @@ TEST_F(TabletWindowTest, StrokesShowAtOnceAndThePreviewCapturesThem) {
     window.GetDlgItem(IDC_AGREE_SIGN)->setFocus();
     qobject_cast<QPushButton*>(window.GetDlgItem(IDC_AGREE_SIGN))->click();
     SignatureArea& area = *window.signatureArea();
+    // The maximized size arrives as events of its own; the stroke is drawn after them.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
     const int w = area.width();
     const int h = area.height();
     ASSERT_GT(w, 20);
@@ -150,6 +158,7 @@ TEST_F(TabletWindowTest, TeardownLeavesNoReaderThread) {
     const int baseline = ThreadCount();
 
     g_readerRunning = true;
+    SendPrelude();
     COndrel_signDlg& window = OpenConnectedWindow();
     ASSERT_TRUE(Connected());
     EXPECT_GT(ThreadCount(), baseline);  // the reader (and the script) run
