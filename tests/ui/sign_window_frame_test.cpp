@@ -242,6 +242,33 @@ TEST_F(FrameTest, AboutBoxOpensFromTheWindowAndClosesWithOk) {
     EXPECT_TRUE(window.isVisible());
 }
 
+TEST_F(FrameTest, F1OpensTheAboutBox) {
+    COndrel_signDlg& window = OpenWindow();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
+            opened = true;
+            box->okButton()->click();
+        }
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(FrameTest, TabletReportsWithoutAnExtentDrawNothing) {
+    COndrel_signDlg& window = OpenWindow();  // no tablet: the extent is 0 x 0
+    Button(IDC_AGREE_SIGN)->click();
+    const std::uint8_t down[8] = {0x07, 0x80, 0x10, 0x00, 0x10, 0x00, 0xE8, 0x03};
+    EXPECT_EQ(window.OnTabletReport(down), 1);
+    EXPECT_EQ(window.OnTabletReport(down), 1);
+    EXPECT_EQ(window.penState(), PenState{});
+    const SignatureSurface& surface = window.signatureArea()->surface();
+    EXPECT_EQ(surface.PixelAt(0, 0), kWhite);
+}
+
 TEST_F(FrameTest, EverySystemCommandOfTheAboutEntryOpensTheBox) {
     COndrel_signDlg& window = OpenWindow();
     int opened = 0;
