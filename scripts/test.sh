@@ -18,6 +18,9 @@ run_preset() {
 }
 
 run_preset ci -DONDREL_BUILD_BENCH=ON
+# The libusb path on a real USB stack, when ../shared/tools/usbvm is there (about 45 s).
+echo "== usbvm"
+"$root/scripts/usbvm-test.sh" "$root/build/ci/tablet/ondrel-tablet-diag"
 run_preset asan
 run_preset tsan
 
