@@ -166,7 +166,7 @@ struct LibusbPort::Context {
 namespace {
 
 class LibusbDevice final : public UsbDevice {
-public:
+  public:
     LibusbDevice(std::shared_ptr<LibusbPort::Context> context, libusb_device* device,
                  libusb_device_handle* handle, libusb_transfer* transfer)
         : context_(std::move(context)), device_(device), handle_(handle), transfer_(transfer) {}
@@ -225,8 +225,8 @@ public:
         }
         // Where the endpoint's packets are larger than a report, read a whole packet so that
         // libusb reports no overflow; the first 8 bytes are the report.
-        const int length = static_cast<int>(pipeId == pipe_.pipeId ? readBuffer_.size()
-                                                                   : PEN_REPORT_SIZE);
+        const int length =
+            static_cast<int>(pipeId == pipe_.pipeId ? readBuffer_.size() : PEN_REPORT_SIZE);
         if (pipe_.pipeType == LIBUSB_TRANSFER_TYPE_BULK) {
             libusb_fill_bulk_transfer(transfer_, handle_, pipeId, readBuffer_.data(), length,
                                       &LibusbDevice::OnTransferDone, this, 0);
@@ -237,15 +237,14 @@ public:
         cancelRequested_ = false;
         const int submitted = libusb_submit_transfer(transfer_);
         if (submitted != 0) {
-            return {submitted == LIBUSB_ERROR_NO_DEVICE ? ReadOutcome::Failed
-                                                        : ReadOutcome::NotStarted,
-                    0};
+            return {
+                submitted == LIBUSB_ERROR_NO_DEVICE ? ReadOutcome::Failed : ReadOutcome::NotStarted,
+                0};
         }
         inFlight_ = true;
         reading_ = true;
-        const bool ended = wakeUp_.wait_until(lock, Clock::now() + limit, [&] {
-            return !inFlight_ || cancelRequested_ || closed_;
-        });
+        const bool ended = wakeUp_.wait_until(
+            lock, Clock::now() + limit, [&] { return !inFlight_ || cancelRequested_ || closed_; });
         if (inFlight_) {
             // Cancel, and wait until libusb has given the transfer back: only then can no late
             // completion write into the transfer's buffer.
@@ -257,9 +256,8 @@ public:
         ReadResult result{ReadOutcome::Failed, 0};
         switch (transferStatus_) {
             case LIBUSB_TRANSFER_COMPLETED: {
-                const std::size_t n =
-                    std::min<std::size_t>(static_cast<std::size_t>(transferLength_),
-                                          PEN_REPORT_SIZE);
+                const std::size_t n = std::min<std::size_t>(
+                    static_cast<std::size_t>(transferLength_), PEN_REPORT_SIZE);
                 std::copy_n(readBuffer_.begin(), n, buffer.begin());
                 result = {ReadOutcome::Completed, n};
                 break;
@@ -305,7 +303,7 @@ public:
         }
     }
 
-private:
+  private:
     libusb_device_handle* OpenHandle() {
         std::lock_guard lock(mutex_);
         return closed_ ? nullptr : handle_;
@@ -434,9 +432,13 @@ std::unique_ptr<LibusbPort> LibusbPort::Create() {
 
 LibusbPort::LibusbPort(std::shared_ptr<Context> context) : context_(std::move(context)) {}
 
-LibusbPort::~LibusbPort() { Unsubscribe(); }
+LibusbPort::~LibusbPort() {
+    Unsubscribe();
+}
 
-bool LibusbPort::hotplugAvailable() const { return context_->hotplug; }
+bool LibusbPort::hotplugAvailable() const {
+    return context_->hotplug;
+}
 
 std::vector<UsbDeviceInfo> LibusbPort::ListDevices() {
     std::vector<libusb_device*> devices = TabletDevices(context_->usb);

@@ -11,7 +11,7 @@
 namespace ondrel {
 
 class LibusbPort final : public UsbPort {
-public:
+  public:
     // Null when libusb cannot be initialised (no USB access at all).
     static std::unique_ptr<LibusbPort> Create();
     ~LibusbPort() override;
@@ -28,7 +28,7 @@ public:
 
     struct Context;  // shared with the open devices, which may outlive the port
 
-private:
+  private:
     explicit LibusbPort(std::shared_ptr<Context> context);
     std::shared_ptr<Context> context_;
 };

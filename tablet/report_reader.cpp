@@ -7,13 +7,15 @@
 
 namespace ondrel {
 
-ReaderThread::ReaderThread(std::shared_ptr<UsbDevice> device, std::uint8_t pipeId,
-                           ReportSink& sink, std::chrono::milliseconds turn)
+ReaderThread::ReaderThread(std::shared_ptr<UsbDevice> device, std::uint8_t pipeId, ReportSink& sink,
+                           std::chrono::milliseconds turn)
     : device_(std::move(device)), pipeId_(pipeId), sink_(sink), turn_(turn) {
     thread_ = std::thread([this] { ReaderThreadProc(*this); });
 }
 
-ReaderThread::~ReaderThread() { Join(); }
+ReaderThread::~ReaderThread() {
+    Join();
+}
 
 void ReaderThread::RequestQuit() {
     std::lock_guard lock(mutex_);
@@ -39,7 +41,9 @@ bool ReaderThread::finished() const {
     return finished_;
 }
 
-std::thread::id ReaderThread::id() const { return thread_.get_id(); }
+std::thread::id ReaderThread::id() const {
+    return thread_.get_id();
+}
 
 bool ReaderThread::QuitRequested() {
     std::lock_guard lock(mutex_);

@@ -24,7 +24,7 @@ inline constexpr std::chrono::milliseconds READER_TURN{600};
 // report, or at once when the hand-over has been abandoned (teardown); `report` stays valid
 // until it returns.
 class ReportSink {
-public:
+  public:
     virtual ~ReportSink() = default;
     virtual void HandOver(const std::uint8_t* report) = 0;
 };
@@ -32,7 +32,7 @@ public:
 // One reader thread: the window's reference to it. The thread works on the device and sink it
 // was given; the owner keeps the sink alive until Join has returned.
 class ReaderThread {
-public:
+  public:
     ReaderThread(std::shared_ptr<UsbDevice> device, std::uint8_t pipeId, ReportSink& sink,
                  std::chrono::milliseconds turn);
     ~ReaderThread();  // joins
@@ -50,7 +50,7 @@ public:
     bool finished() const;
     std::thread::id id() const;
 
-private:
+  private:
     friend void ReaderThreadProc(ReaderThread& reader);
     bool QuitRequested();
     // Waits until `until` or a quit request, whichever comes first.

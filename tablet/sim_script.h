@@ -30,12 +30,12 @@ namespace ondrel {
 struct ScriptCommand {
     enum class Kind { Plug, Unplug, Param, Report, Stroke, Sleep };
     Kind kind = Kind::Sleep;
-    std::uint16_t vendorId = TABLET_VENDOR_ID;       // plug
-    std::vector<std::uint8_t> bytes;                 // param, report
-    std::chrono::milliseconds duration{0};           // sleep
-    std::uint16_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;    // stroke
-    unsigned steps = 16;                             // stroke
-    std::uint16_t pressure = 1000;                   // stroke
+    std::uint16_t vendorId = TABLET_VENDOR_ID;     // plug
+    std::vector<std::uint8_t> bytes;               // param, report
+    std::chrono::milliseconds duration{0};         // sleep
+    std::uint16_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // stroke
+    unsigned steps = 16;                           // stroke
+    std::uint16_t pressure = 1000;                 // stroke
 };
 
 // One line to its command. Blank and comment lines give nothing and leave `error` empty; a
@@ -49,13 +49,13 @@ std::vector<PenReportBytes> ExpandStroke(const ScriptCommand& stroke);
 // standard error and skipped. The end of the file (or the last writer closing the FIFO) ends
 // the script; the device stays as the script left it.
 class SimScriptRunner {
-public:
+  public:
     SimScriptRunner(SimTablet& sim, const std::string& path);
     ~SimScriptRunner();  // the SimTablet must be halted first (it is, by its destructor)
     SimScriptRunner(const SimScriptRunner&) = delete;
     SimScriptRunner& operator=(const SimScriptRunner&) = delete;
 
-private:
+  private:
     bool NextCommand(ScriptCommand& command);
     bool NextLine(std::string& line);
     void Execute(const ScriptCommand& command);

@@ -18,7 +18,9 @@ constexpr std::uint8_t USB_REQUEST_GET_DESCRIPTOR = 0x06;
 constexpr std::uint8_t USB_DESCRIPTOR_STRING = 0x03;
 constexpr const char* SIM_PATH_PREFIX = "sim:";
 
-std::string PathOf(unsigned generation) { return SIM_PATH_PREFIX + std::to_string(generation); }
+std::string PathOf(unsigned generation) {
+    return SIM_PATH_PREFIX + std::to_string(generation);
+}
 
 std::optional<unsigned> GenerationOf(const std::string& path) {
     const std::string_view prefix = SIM_PATH_PREFIX;
@@ -72,7 +74,7 @@ struct SimTablet::State {
 namespace {
 
 class SimDevice final : public UsbDevice {
-public:
+  public:
     SimDevice(std::shared_ptr<SimTablet::State> state, unsigned generation)
         : state_(std::move(state)), generation_(generation) {}
     ~SimDevice() override { Close(); }
@@ -84,10 +86,24 @@ public:
         }
         const std::uint16_t vid = state_->vendorId;
         const std::array<std::uint8_t, USB_DEVICE_DESCRIPTOR_SIZE> descriptor = {
-            0x12, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x40,
-            static_cast<std::uint8_t>(vid & 0xFF), static_cast<std::uint8_t>(vid >> 8),
+            0x12,
+            0x01,
+            0x00,
+            0x02,
+            0x00,
+            0x00,
+            0x00,
+            0x40,
+            static_cast<std::uint8_t>(vid & 0xFF),
+            static_cast<std::uint8_t>(vid >> 8),
             static_cast<std::uint8_t>(SIM_PRODUCT_ID & 0xFF),
-            static_cast<std::uint8_t>(SIM_PRODUCT_ID >> 8), 0x00, 0x01, 0x01, 0x02, 0x00, 0x01};
+            static_cast<std::uint8_t>(SIM_PRODUCT_ID >> 8),
+            0x00,
+            0x01,
+            0x01,
+            0x02,
+            0x00,
+            0x01};
         std::copy(descriptor.begin(), descriptor.end(), out.begin());
         return static_cast<int>(descriptor.size());
     }
@@ -185,7 +201,7 @@ public:
         state_->changed.wait(lock, [&] { return !reading_; });
     }
 
-private:
+  private:
     bool Gone() const { return !state_->present || state_->generation != generation_; }
     bool Usable() const { return !closed_ && !Gone(); }
 

@@ -26,7 +26,7 @@ class SimScriptRunner;
 using PenReportBytes = std::array<std::uint8_t, PEN_REPORT_SIZE>;
 
 class SimTablet final : public UsbPort {
-public:
+  public:
     SimTablet();
     ~SimTablet() override;
 
@@ -51,10 +51,10 @@ public:
 
     // Observers for tests and benchmarks.
     std::vector<UsbSetupPacket> setupLog() const;
-    int openDevices() const;        // opened and not yet closed
-    int readsStarted() const;       // Read calls that reached the device
-    int readsPending() const;       // Read calls waiting right now
-    int reportsRead() const;        // reports taken by reads
+    int openDevices() const;   // opened and not yet closed
+    int readsStarted() const;  // Read calls that reached the device
+    int readsPending() const;  // Read calls waiting right now
+    int reportsRead() const;   // reports taken by reads
     // Waits until `predicate` holds over the counters, or `limit` passes; true if it held.
     bool WaitFor(const std::function<bool(const SimTablet&)>& predicate,
                  std::chrono::milliseconds limit);
@@ -69,7 +69,7 @@ public:
 
     struct State;  // shared with the devices, which may outlive the port
 
-private:
+  private:
     void Notify(std::uint32_t eventType);
 
     std::shared_ptr<State> state_;

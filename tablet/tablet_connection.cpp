@@ -55,7 +55,9 @@ TabletConnection::TabletConnection(TabletWindow& window)
 TabletConnection::TabletConnection(TabletWindow& window, std::unique_ptr<UsbPort> port)
     : impl_(std::make_unique<Impl>(*this, window, std::move(port))) {}
 
-TabletConnection::~TabletConnection() { Shutdown(); }
+TabletConnection::~TabletConnection() {
+    Shutdown();
+}
 
 bool TabletConnection::ConnectTablet() {
     Impl& d = *impl_;
@@ -133,7 +135,9 @@ int TabletConnection::OnDeviceChange(std::uint32_t eventType, const std::uint8_t
     return 0;
 }
 
-bool TabletConnection::CloseTablet() { return ondrel::CloseTablet(impl_->link); }
+bool TabletConnection::CloseTablet() {
+    return ondrel::CloseTablet(impl_->link);
+}
 
 void TabletConnection::Shutdown() {
     Impl& d = *impl_;
@@ -156,13 +160,21 @@ void TabletConnection::Shutdown() {
     d.readerThread.reset();
 }
 
-bool TabletConnection::isOpen() const { return impl_->link.isOpen; }
+bool TabletConnection::isOpen() const {
+    return impl_->link.isOpen;
+}
 
-TabletExtent TabletConnection::extent() const { return impl_->extent; }
+TabletExtent TabletConnection::extent() const {
+    return impl_->extent;
+}
 
-OpenOutcome TabletConnection::lastOpenOutcome() const { return impl_->lastOpenOutcome; }
+OpenOutcome TabletConnection::lastOpenOutcome() const {
+    return impl_->lastOpenOutcome;
+}
 
-int TabletConnection::readersStarted() const { return impl_->readersStarted; }
+int TabletConnection::readersStarted() const {
+    return impl_->readersStarted;
+}
 
 int TabletConnection::readersRunning() const {
     return static_cast<int>(std::count_if(

@@ -19,7 +19,7 @@ inline constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
 inline constexpr std::uint32_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
 
 class TabletConnection {
-public:
+  public:
     // Chooses the USB implementation from the environment: the simulated tablet when
     // ONDREL_TABLET_SIM names a script, libusb otherwise. Must be created on the window thread.
     explicit TabletConnection(TabletWindow& window);
@@ -52,7 +52,7 @@ public:
     int readersStarted() const;
     int readersRunning() const;
 
-private:
+  private:
     void DeliverDeviceEvents();  // window thread: the port's arrivals and removals, in order
 
     struct Impl;

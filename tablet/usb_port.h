@@ -19,7 +19,7 @@ namespace ondrel {
 
 // The first pipe of interface 0, alternate setting 0.
 struct UsbPipe {
-    std::uint8_t pipeId = 0;  // endpoint address
+    std::uint8_t pipeId = 0;    // endpoint address
     std::uint8_t pipeType = 0;  // USB transfer type: 2 bulk, 3 interrupt
     std::uint16_t maximumPacketSize = 0;
 };
@@ -41,7 +41,7 @@ struct ReadResult {
 // thread while it opens, the reader afterwards); CancelRead and Close may come from the window
 // thread while the reader is inside Read.
 class UsbDevice {
-public:
+  public:
     virtual ~UsbDevice() = default;
 
     // The standard 18-byte device descriptor read from the device; bytes read, negative on error.
@@ -81,7 +81,7 @@ struct UsbDeviceInfo {
 using UsbDeviceEventHandler = std::function<void(std::uint32_t eventType)>;
 
 class UsbPort {
-public:
+  public:
     virtual ~UsbPort() = default;
 
     // Present devices of the tablet's class, in enumeration order.

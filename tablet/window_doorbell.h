@@ -13,7 +13,7 @@ class QSocketNotifier;
 namespace ondrel {
 
 class WindowThreadDoorbell {
-public:
+  public:
     explicit WindowThreadDoorbell(std::function<void()> handler);
     ~WindowThreadDoorbell();
     WindowThreadDoorbell(const WindowThreadDoorbell&) = delete;
@@ -21,7 +21,7 @@ public:
 
     void Ring();
 
-private:
+  private:
     void Drain();
 
     std::function<void()> handler_;

@@ -18,7 +18,7 @@
 namespace ondrel {
 
 class WindowHandOver final : public ReportSink {
-public:
+  public:
     // Create on the window thread.
     explicit WindowHandOver(TabletWindow& window);
 
@@ -27,7 +27,7 @@ public:
     // Window thread: releases every waiting reader; later hand-overs return at once.
     void Abandon();
 
-private:
+  private:
     struct Ticket {
         const std::uint8_t* report;
         bool done = false;

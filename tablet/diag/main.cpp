@@ -61,7 +61,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 
 // The console stands where the signing window would: it shows the status line and the reports.
 class ConsoleWindow final : public TabletWindow {
-public:
+  public:
     explicit ConsoleWindow(long stopAfterReports) : stopAfter_(stopAfterReports) {}
     void Attach(const TabletConnection& connection) { connection_ = &connection; }
 
@@ -72,16 +72,17 @@ public:
             std::printf("extent: %u x %u (maxX %u, maxY %u)\n", extent.maxX, extent.maxY,
                         extent.maxX, extent.maxY);
             if (extent.maxX == 0 || extent.maxY == 0) {
-                std::printf("warning: a zero extent: the parameter reply was short or failed;"
-                            " nothing can be drawn\n");
+                std::printf(
+                    "warning: a zero extent: the parameter reply was short or failed;"
+                    " nothing can be drawn\n");
             }
         }
         std::fflush(stdout);
     }
 
     int OnTabletReport(const std::uint8_t* report) override {
-        const PenReport pen = DecodePenReport(std::span<const std::uint8_t, PEN_REPORT_SIZE>(
-            report, PEN_REPORT_SIZE));
+        const PenReport pen = DecodePenReport(
+            std::span<const std::uint8_t, PEN_REPORT_SIZE>(report, PEN_REPORT_SIZE));
         std::printf("report");
         for (std::size_t i = 0; i < PEN_REPORT_SIZE; ++i) {
             std::printf(" %02X", report[i]);
@@ -95,7 +96,7 @@ public:
         return 1;
     }
 
-private:
+  private:
     const TabletConnection* connection_ = nullptr;
     long stopAfter_;
     long seen_ = 0;
@@ -117,13 +118,15 @@ int Explain(OpenOutcome outcome) {
                 "then unplug the tablet and plug it in again (see README, \"Tablet access\")\n");
             return EXIT_PERMISSION;
         case OpenOutcome::Busy:
-            std::printf("the tablet is busy: another program (a second signing program?) has "
-                        "claimed it; close that program and try again\n");
+            std::printf(
+                "the tablet is busy: another program (a second signing program?) has "
+                "claimed it; close that program and try again\n");
             return EXIT_BUSY;
         case OpenOutcome::WrongVendor:
-            std::printf("the device is not the tablet: its device descriptor does not carry "
-                        "vendor id %04x\n",
-                        TABLET_VENDOR_ID);
+            std::printf(
+                "the device is not the tablet: its device descriptor does not carry "
+                "vendor id %04x\n",
+                TABLET_VENDOR_ID);
             return EXIT_NOT_TABLET;
         case OpenOutcome::NoPipe:
             std::printf("the device is not the tablet: interface 0 has no endpoint\n");
@@ -143,8 +146,8 @@ std::unique_ptr<UsbPort> MakePort() {
     }
     std::unique_ptr<LibusbPort> port = LibusbPort::Create();
     if (port) {
-        std::printf("libusb: %s\n", port->hotplugAvailable() ? "hot-plug events"
-                                                              : "no hot-plug; polling");
+        std::printf("libusb: %s\n",
+                    port->hotplugAvailable() ? "hot-plug events" : "no hot-plug; polling");
     }
     return port;
 }
@@ -208,4 +211,6 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace ondrel
 
-int main(int argc, char** argv) { return ondrel::Run(argc, argv); }
+int main(int argc, char** argv) {
+    return ondrel::Run(argc, argv);
+}
