@@ -69,6 +69,12 @@ struct SimTablet::State {
     int readsPending = 0;
     int reportsRead = 0;
     std::function<void(const PenReportBytes&)> readObserver;
+    std::uint64_t changes = 0;  // bumped at every change that WaitFor may be waiting for
+
+    void Changed() {
+        ++changes;
+        changed.notify_all();
+    }
 };
 
 namespace {
@@ -155,7 +161,7 @@ class SimDevice final : public UsbDevice {
         reading_ = true;
         cancelRequested_ = false;
         ++state_->readsPending;
-        state_->changed.notify_all();
+        state_->Changed();
         const auto deadline = std::chrono::steady_clock::now() + limit;
         state_->changed.wait_until(lock, deadline, [&] {
             return !state_->reports.empty() || cancelRequested_ || closed_ || Gone();
@@ -178,7 +184,7 @@ class SimDevice final : public UsbDevice {
         }
         reading_ = false;
         --state_->readsPending;
-        state_->changed.notify_all();
+        state_->Changed();
         return result;
     }
 
@@ -186,7 +192,7 @@ class SimDevice final : public UsbDevice {
         std::lock_guard lock(state_->mutex);
         if (reading_) {
             cancelRequested_ = true;
-            state_->changed.notify_all();
+            state_->Changed();
         }
     }
 
@@ -197,7 +203,7 @@ class SimDevice final : public UsbDevice {
         }
         closed_ = true;
         --state_->openDevices;
-        state_->changed.notify_all();
+        state_->Changed();
         state_->changed.wait(lock, [&] { return !reading_; });
     }
 
@@ -241,7 +247,7 @@ void SimTablet::Plug(std::uint16_t vendorId) {
         state_->present = true;
         state_->vendorId = vendorId;
         ++state_->generation;
-        state_->changed.notify_all();
+        state_->Changed();
     }
     Notify(DBT_DEVICEARRIVAL);
 }
@@ -255,7 +261,7 @@ void SimTablet::Unplug() {
         state_->present = false;
         state_->reportsSettled += state_->reports.size();
         state_->reports.clear();
-        state_->changed.notify_all();
+        state_->Changed();
     }
     Notify(DBT_DEVICEREMOVECOMPLETE);
 }
@@ -269,14 +275,14 @@ void SimTablet::QueueReport(const PenReportBytes& report) {
     std::lock_guard lock(state_->mutex);
     state_->reports.push_back(report);
     ++state_->reportsQueued;
-    state_->changed.notify_all();
+    state_->Changed();
 }
 
 bool SimTablet::Report(const PenReportBytes& report) {
     std::unique_lock lock(state_->mutex);
     state_->reports.push_back(report);
     const std::uint64_t mine = ++state_->reportsQueued;
-    state_->changed.notify_all();
+    state_->Changed();
     state_->changed.wait(lock, [&] { return state_->reportsSettled >= mine || state_->halted; });
     return !state_->halted;
 }
@@ -284,7 +290,7 @@ bool SimTablet::Report(const PenReportBytes& report) {
 void SimTablet::Halt() {
     std::lock_guard lock(state_->mutex);
     state_->halted = true;
-    state_->changed.notify_all();
+    state_->Changed();
 }
 
 std::vector<UsbSetupPacket> SimTablet::setupLog() const {
@@ -314,17 +320,18 @@ int SimTablet::reportsRead() const {
 
 bool SimTablet::WaitFor(const std::function<bool(const SimTablet&)>& predicate,
                         std::chrono::milliseconds limit) {
-    // The counters lock the same mutex, so test the predicate with it released: wake on every
-    // change and re-check.
+    // The counters lock the same mutex, so the predicate runs with it released; a change made
+    // meanwhile is not missed because every change bumps `changes`.
     const auto deadline = std::chrono::steady_clock::now() + limit;
     std::unique_lock lock(state_->mutex);
     for (;;) {
+        const std::uint64_t seen = state_->changes;
         lock.unlock();
         if (predicate(*this)) {
             return true;
         }
         lock.lock();
-        if (state_->changed.wait_until(lock, deadline) == std::cv_status::timeout) {
+        if (!state_->changed.wait_until(lock, deadline, [&] { return state_->changes != seen; })) {
             lock.unlock();
             return predicate(*this);
         }
