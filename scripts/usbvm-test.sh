@@ -26,14 +26,14 @@ trap 'rm -rf "$work"' EXIT
 started=$(date +%s)
 failures=0
 
-# run NAME "USBVM_OPTIONS" SCENARIO [DIAG_ARGS...]: one boot; output and setup log under NAME.
+# run NAME "USBVM_OPTIONS" SCENARIO GUEST_COMMAND...: one boot; output and setup log under NAME.
 run() {
     local name=$1 options=$2 scenario=$3
     shift 3
     local status=0
     # shellcheck disable=SC2086  # the options are words
     "$usbvm" run --quiet $options --timeout 120 --scenario "$scenarios/$scenario" \
-        --setup-log "$work/$name.log" -- "$diag" "$@" >"$work/$name.out" 2>"$work/$name.err" ||
+        --setup-log "$work/$name.log" -- "$@" >"$work/$name.out" 2>"$work/$name.err" ||
         status=$?
     echo "$status" >"$work/$name.status"
 }
@@ -75,15 +75,18 @@ expect_setup() {
 
 # Two boots at a time: each guest is mostly waiting.
 for class in vendor hid; do
-    run "replug-$class" "--class $class" replug.scn --run 6 &
-    run "short-param-$class" "--class $class" short-param.scn --reports 1 --run 10 &
+    run "replug-$class" "--class $class" replug.scn "$diag" --run 6 &
+    run "short-param-$class" "--class $class" short-param.scn "$diag" --reports 1 --run 10 &
     wait
 done
-run wrong-vendor "" wrong-vendor.scn &
-run late-plug "" late-plug.scn --wait 10 --reports 1 --run 10 &
+run wrong-vendor "" wrong-vendor.scn "$diag" &
+run late-plug "" late-plug.scn "$diag" --wait 10 --reports 1 --run 10 &
 wait
-# Endpoint packets of 64 bytes: a whole packet is read and its first 8 bytes handed on.
-run packet-64 "--mps 64" short-param.scn --reports 1 --run 10
+# Endpoint packets of 64 bytes: a whole packet is read and its first 8 bytes handed on. And two
+# programs at once: the second finds the tablet busy.
+run packet-64 "--mps 64" short-param.scn "$diag" --reports 1 --run 10 &
+run busy "--with $diag --with $scenarios/busy.sh" present.scn sh "$scenarios/busy.sh" "$diag" &
+wait
 
 for class in vendor hid; do
     name=replug-$class
@@ -115,6 +118,9 @@ fi
 expect_status packet-64 0
 expect_line packet-64 "report 07 80 10 27 20 4E E8 03  x 10000 y 20000 pressure 1000"
 
+expect_status busy 4
+expect_line busy "the tablet is busy: another program (a second signing program?) has claimed it; close that program and try again"
+
 expect_status late-plug 0
 expect_line late-plug "status: 设备已连接"
 expect_line late-plug "report 07 80 10 27 20 4E E8 03  x 10000 y 20000 pressure 1000"
@@ -124,4 +130,4 @@ if [ "$failures" -ne 0 ]; then
     echo "usbvm stage: $failures check(s) failed (${elapsed} s)"
     exit 1
 fi
-echo "usbvm stage: all checks passed (9 boots, ${elapsed} s)"
+echo "usbvm stage: all checks passed (10 boots, ${elapsed} s)"
