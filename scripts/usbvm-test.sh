@@ -5,6 +5,8 @@
 # what it prints and what reached the wire. Skips (exit 0) when usbvm is not there.
 #
 # Usage: scripts/usbvm-test.sh [DIAG_BINARY]   (default build/ci/tablet/ondrel-tablet-diag)
+# Where the asan and tsan builds of the program exist (build/asan, build/tsan), a replug runs
+# under each sanitizer as well.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 shared=${ONDREL_SHARED_DIR:-$root/../shared}
@@ -87,6 +89,22 @@ wait
 run packet-64 "--mps 64" short-param.scn "$diag" --reports 1 --run 10 &
 run busy "--with $diag --with $scenarios/busy.sh" present.scn sh "$scenarios/busy.sh" "$diag" &
 wait
+# The libusb path under the sanitizers: reads, cancellation, close and hot-plug on a real stack.
+sanitized=()
+asan_diag=$root/build/asan/tablet/ondrel-tablet-diag
+tsan_diag=$root/build/tsan/tablet/ondrel-tablet-diag
+tsan_supp=$root/tests/tablet/tsan-libusb.supp
+if [ -x "$asan_diag" ]; then
+    run replug-asan "--class hid --env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1" replug.scn \
+        "$asan_diag" --run 6 &
+    sanitized+=(replug-asan)
+fi
+if [ -x "$tsan_diag" ]; then
+    run replug-tsan "--with $tsan_supp --env TSAN_OPTIONS=halt_on_error=1:suppressions=$tsan_supp" \
+        replug.scn "$tsan_diag" --run 6 &
+    sanitized+=(replug-tsan)
+fi
+wait
 
 for class in vendor hid; do
     name=replug-$class
@@ -107,6 +125,15 @@ for class in vendor hid; do
     expect_setup "$name" 1
     expect_line "$name" "extent: 40000 x 0 (maxX 40000, maxY 0)"
     expect_line "$name" "report 07 80 10 27 20 4E E8 03  x 10000 y 20000 pressure 1000"
+done
+
+for name in "${sanitized[@]}"; do
+    expect_status "$name" 0
+    expect_count "$name" "status: 设备已连接" 2
+    expect_line "$name" "report 07 00 00 01 00 01 00 00  x 256 y 256 pressure 0 (pen up)"
+    if grep -q "Sanitizer" "$work/$name.out" "$work/$name.err"; then
+        fail "$name" "a sanitizer report"
+    fi
 done
 
 expect_status wrong-vendor 2
@@ -130,4 +157,4 @@ if [ "$failures" -ne 0 ]; then
     echo "usbvm stage: $failures check(s) failed (${elapsed} s)"
     exit 1
 fi
-echo "usbvm stage: all checks passed (10 boots, ${elapsed} s)"
+echo "usbvm stage: all checks passed ($((10 + ${#sanitized[@]})) boots, ${elapsed} s)"

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -148,6 +149,14 @@ std::unique_ptr<UsbPort> MakePort() {
     if (port) {
         std::printf("libusb: %s\n",
                     port->hotplugAvailable() ? "hot-plug events" : "no hot-plug; polling");
+#ifdef __linux__
+        // libusb learns of arrivals and removals from the udev daemon.
+        if (port->hotplugAvailable() && !std::filesystem::exists("/run/udev/control")) {
+            std::printf(
+                "warning: no udev daemon is running: plugging the tablet in or out will "
+                "not be noticed\n");
+        }
+#endif
     }
     return port;
 }
