@@ -75,7 +75,7 @@ expect_setup() {
     [ "$got" = "$expected" ] || fail "$name" "set-up packets: $(echo "$got" | tr '\n' '|')"
 }
 
-# Two boots at a time: each guest is mostly waiting.
+# Two or three boots at a time.
 for class in vendor hid; do
     run "replug-$class" "--class $class" replug.scn "$diag" --run 6 &
     run "short-param-$class" "--class $class" short-param.scn "$diag" --reports 1 --run 10 &
@@ -83,11 +83,15 @@ for class in vendor hid; do
 done
 run wrong-vendor "" wrong-vendor.scn "$diag" &
 run late-plug "" late-plug.scn "$diag" --wait 10 --reports 1 --run 10 &
+run udev-rule "--with $root/res/udev/70-ondrel-signpad.rules --with $scenarios/udev-rule.sh" \
+    present.scn sh "$scenarios/udev-rule.sh" "$root/res/udev/70-ondrel-signpad.rules" &
 wait
-# Endpoint packets of 64 bytes: a whole packet is read and its first 8 bytes handed on. And two
-# programs at once: the second finds the tablet busy.
+# Endpoint packets of 64 bytes: a whole packet is read and its first 8 bytes handed on. Two
+# programs at once: the second finds the tablet busy. An ordinary user without the rule.
 run packet-64 "--mps 64" short-param.scn "$diag" --reports 1 --run 10 &
 run busy "--with $diag --with $scenarios/busy.sh" present.scn sh "$scenarios/busy.sh" "$diag" &
+run permission "--with $diag --with $scenarios/as-desk-user.sh" present.scn \
+    sh "$scenarios/as-desk-user.sh" "$diag" &
 wait
 # The libusb path under the sanitizers: reads, cancellation, close and hot-plug on a real stack.
 sanitized=()
@@ -148,6 +152,15 @@ expect_line packet-64 "report 07 80 10 27 20 4E E8 03  x 10000 y 20000 pressure 
 expect_status busy 4
 expect_line busy "the tablet is busy: another program (a second signing program?) has claimed it; close that program and try again"
 
+expect_status permission 3
+expect_line permission "permission denied: this user may not open the tablet. Install the udev rule"
+
+expect_status udev-rule 0
+expect_line udev-rule "usb device 256c tags :uaccess:"
+if grep -v "^usb device 256c" "$work/udev-rule.out" | grep -q uaccess; then
+    fail udev-rule "another device was given to the user"
+fi
+
 expect_status late-plug 0
 expect_line late-plug "status: 设备已连接"
 expect_line late-plug "report 07 80 10 27 20 4E E8 03  x 10000 y 20000 pressure 1000"
@@ -157,4 +170,4 @@ if [ "$failures" -ne 0 ]; then
     echo "usbvm stage: $failures check(s) failed (${elapsed} s)"
     exit 1
 fi
-echo "usbvm stage: all checks passed ($((10 + ${#sanitized[@]})) boots, ${elapsed} s)"
+echo "usbvm stage: all checks passed ($((12 + ${#sanitized[@]})) boots, ${elapsed} s)"
