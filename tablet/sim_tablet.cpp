@@ -58,7 +58,11 @@ struct SimTablet::State {
     std::uint16_t vendorId = TABLET_VENDOR_ID;
     unsigned generation = 0;
     std::vector<std::uint8_t> paramReply{0x0C, 0x03, 0x40, 0x9C, 0x50, 0xC3};
-    std::deque<PenReportBytes> reports;
+    struct QueuedReport {
+        PenReportBytes bytes;
+        std::size_t length;  // a short transfer delivers only the first `length` bytes
+    };
+    std::deque<QueuedReport> reports;
     std::uint64_t reportsQueued = 0;
     std::uint64_t reportsSettled = 0;  // taken by a read or dropped at unplug
     bool halted = false;
@@ -172,15 +176,15 @@ class SimDevice final : public UsbDevice {
         } else if (Gone()) {
             result = {ReadOutcome::Failed, 0};
         } else if (!state_->reports.empty()) {
-            const PenReportBytes report = state_->reports.front();
+            const SimTablet::State::QueuedReport report = state_->reports.front();
             state_->reports.pop_front();
             ++state_->reportsSettled;
             ++state_->reportsRead;
-            std::copy(report.begin(), report.end(), buffer.begin());
+            std::copy_n(report.bytes.begin(), report.length, buffer.begin());
             if (state_->readObserver) {
-                state_->readObserver(report);
+                state_->readObserver(report.bytes);
             }
-            result = {ReadOutcome::Completed, PEN_REPORT_SIZE};
+            result = {ReadOutcome::Completed, report.length};
         }
         reading_ = false;
         --state_->readsPending;
@@ -271,16 +275,16 @@ void SimTablet::SetParamReply(std::vector<std::uint8_t> reply) {
     state_->paramReply = std::move(reply);
 }
 
-void SimTablet::QueueReport(const PenReportBytes& report) {
+void SimTablet::QueueReport(const PenReportBytes& report, std::size_t length) {
     std::lock_guard lock(state_->mutex);
-    state_->reports.push_back(report);
+    state_->reports.push_back({report, std::min(length, report.size())});
     ++state_->reportsQueued;
     state_->Changed();
 }
 
 bool SimTablet::Report(const PenReportBytes& report) {
     std::unique_lock lock(state_->mutex);
-    state_->reports.push_back(report);
+    state_->reports.push_back({report, report.size()});
     const std::uint64_t mine = ++state_->reportsQueued;
     state_->Changed();
     state_->changed.wait(lock, [&] { return state_->reportsSettled >= mine || state_->halted; });

@@ -41,8 +41,9 @@ class SimTablet final : public UsbPort {
     void Unplug();
     // The parameter reply for later opens.
     void SetParamReply(std::vector<std::uint8_t> reply);
-    // Queues one report for the next read and returns at once.
-    void QueueReport(const PenReportBytes& report);
+    // Queues one report for the next read and returns at once. A `length` below 8 makes a short
+    // transfer that delivers only the first `length` bytes.
+    void QueueReport(const PenReportBytes& report, std::size_t length = PEN_REPORT_SIZE);
     // Queues one report and waits until a read took it; false when the device left first or
     // the simulation is halted.
     bool Report(const PenReportBytes& report);

@@ -180,5 +180,19 @@ TEST_F(ReportReaderTest, TheFirstReportStartsFromTheZeroedBufferAndIsDeliveredWh
     reader->Join();
 }
 
+TEST_F(ReportReaderTest, AShortReadIsDeliveredWithWhatThePreviousReadLeft) {
+    auto reader = Start();
+    sim.QueueReport({1, 2, 3, 4, 5, 6, 7, 8});
+    sim.QueueReport({9, 9, 9, 9, 0, 0, 0, 0}, 4);
+    ASSERT_TRUE(sink.WaitForReports(2));
+    EXPECT_EQ(sink.reports()[1], (PenReportBytes{9, 9, 9, 9, 5, 6, 7, 8}));
+    reader->Stop();
+    reader->Join();
+}
+
+TEST(ReaderTurn, Is600Milliseconds) {
+    EXPECT_EQ(READER_TURN, 600ms);
+}
+
 }  // namespace
 }  // namespace ondrel
