@@ -1,5 +1,6 @@
 #include "app/agreement_refresh.h"
 
+#include "app/app_log.h"
 #include "app/file_stamp.h"
 
 namespace ondrel {
@@ -20,9 +21,16 @@ bool AgreementNeedsRefresh(const std::filesystem::path& document,
     std::error_code ignored;
     const bool imageExists = std::filesystem::exists(image, ignored);
     if (!imageExists) {
+        qCInfo(lcStartup) << "agreement image" << image.c_str() << "is missing: refreshing";
         return true;
     }
-    return ShouldRefreshAgreement(imageExists, GetFileStamp(document), GetFileStamp(image), argc);
+    const std::string documentStamp = GetFileStamp(document);
+    const std::string imageStamp = GetFileStamp(image);
+    const bool refresh = ShouldRefreshAgreement(imageExists, documentStamp, imageStamp, argc);
+    qCInfo(lcStartup) << "agreement document" << documentStamp.c_str() << "image"
+                      << imageStamp.c_str() << "arguments" << argc - 1
+                      << (refresh ? "-> refreshing" : "-> up to date");
+    return refresh;
 }
 
 }  // namespace ondrel
