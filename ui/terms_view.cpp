@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <cstddef>
 
 #include "app/exchange_paths.h"
 
@@ -11,20 +12,33 @@ namespace {
 
 constexpr long kChunkSize = 4096;
 
-// The one place where the document's bytes become the view's content.
-void FillTermsDocument(QTextDocument* document, const QByteArray& bytes) {
-    document->setPlainText(QString::fromUtf8(bytes));
-}
+// Shows the document's bytes as plain text: the stand-in until the RTF reader, which has the
+// same shape (construct on the document, Feed chunks, Finish), takes its place below.
+class PlainTextReader {
+  public:
+    explicit PlainTextReader(QTextDocument* target) : target_(target) { target_->clear(); }
+    void Feed(const char* data, std::size_t size) {
+        bytes_.append(data, static_cast<qsizetype>(size));
+    }
+    void Finish() { target_->setPlainText(QString::fromUtf8(bytes_)); }
 
-// Reads the whole document through ReadTermsChunk, as the stream-in does.
-QByteArray StreamTermsDocument(QFile& file) {
-    QByteArray bytes;
+  private:
+    QTextDocument* target_;
+    QByteArray bytes_;
+};
+
+// The one place that decides how the document's bytes become the view's content.
+using TermsDocumentReader = PlainTextReader;
+
+// Streams the whole document through ReadTermsChunk into the view's document, replacing it.
+void StreamTermsDocument(QFile& file, QTextDocument* document) {
+    TermsDocumentReader reader(document);
     char buffer[kChunkSize];
     long count = 0;
     while (ReadTermsChunk(&file, buffer, kChunkSize, &count) == 0 && count > 0) {
-        bytes.append(buffer, static_cast<qsizetype>(count));
+        reader.Feed(buffer, static_cast<std::size_t>(count));
     }
-    return bytes;
+    reader.Finish();
 }
 
 }  // namespace
@@ -51,7 +65,7 @@ bool TermsView::LoadTermsDocument() {
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
     }
-    FillTermsDocument(document(), StreamTermsDocument(file));
+    StreamTermsDocument(file, document());
     moveCursor(QTextCursor::End);
     ensureCursorVisible();
     return true;
