@@ -63,7 +63,9 @@ class SignWindowTest : public ::testing::Test {
         std::filesystem::create_directories(exchange_);
         std::filesystem::create_directories(root_ / "site" / "config");
         WriteWholeFile(root_ / "site" / "config" / "createSign.txt", kRecordingFinishScript);
-        WriteWholeFile(root_ / "site" / "userAgreement.rtf", "{\\rtf1 访客协议 terms}");
+        // "访客协议 visitor terms", in the escapes RTF writes Chinese with.
+        WriteWholeFile(root_ / "site" / "userAgreement.rtf",
+                       "{\\rtf1\\ansi\\uc1 \\u35775?\\u23458?\\u21327?\\u35758? visitor terms}");
         ASSERT_TRUE(QDir::setCurrent(QString::fromStdString((root_ / "site").string())));
         setenv("ONDREL_EXCHANGE_DIR", exchange_.c_str(), 1);
         const QString settingsDir = QString::fromStdString((root_ / "settings").string());

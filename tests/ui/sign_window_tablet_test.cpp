@@ -74,9 +74,7 @@ class TabletWindowTest : public SignWindowTest {
 
     // A 10000 x 10000 tablet, present from the start. The sleep ends the part of the script that
     // runs before the window first looks for the tablet. Each window's tablet reads its own.
-    void SendPrelude() {
-        Send("param 00 00 10 27 10 27\nplug\nsleep 1\n");
-    }
+    void SendPrelude() { Send("param 00 00 10 27 10 27\nplug\nsleep 1\n"); }
 
     void Send(const std::string& lines) {
         ASSERT_EQ(write(writer_, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));

@@ -25,7 +25,7 @@ std::string LongAgreement() {
 
 TEST_F(TermsViewTest, ShowsTheDocumentOfTheWorkingDirectory) {
     COndrel_signDlg& window = OpenWindow();
-    EXPECT_TRUE(window.termsView()->toPlainText().contains(QStringLiteral("访客协议")));
+    EXPECT_TRUE(window.termsView()->toPlainText().contains(QStringLiteral("visitor terms")));
     EXPECT_FALSE(window.termsView()->isReadOnly());
 }
 
