@@ -192,6 +192,17 @@ TEST_F(FrameTest, ARectangleOffEveryScreenIsNotApplied) {
     EXPECT_LT(window.frameGeometry().left(), left);
 }
 
+TEST_F(FrameTest, AValueThatIsNotANumberCountsAsMissing) {
+    StorePlacement({{"left", 10}, {"right", 500}, {"top", 10}});
+    {
+        QSettings settings(QStringLiteral("Varnock software"), QCoreApplication::applicationName());
+        settings.setValue(QStringLiteral("SETTING/bottom"), QStringLiteral("lower"));
+    }
+    EXPECT_EQ(ReadPlacement().bottom, PLACEMENT_UNSET);
+    COndrel_signDlg& window = OpenWindow();
+    EXPECT_TRUE(window.windowState().testFlag(Qt::WindowMaximized));
+}
+
 TEST_F(FrameTest, AMinimizedWindowsParkingPlaceIsNotApplied) {
     StorePlacement({{"left", -32000}, {"right", -31840}, {"top", -32000}, {"bottom", -31973}});
     COndrel_signDlg& window = OpenWindow();
@@ -219,7 +230,9 @@ TEST_F(FrameTest, AboutBoxOpensFromTheWindowAndClosesWithOk) {
     EXPECT_EQ(about->text(), QStringLiteral("&About 签字手写板..."));
     EXPECT_EQ(about->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_EQ(window.contextMenuPolicy(), Qt::ActionsContextMenu);
-    EXPECT_TRUE(window.actions().contains(about));
+    ASSERT_EQ(window.actions().size(), 2);  // a separator, then the About entry, last
+    EXPECT_TRUE(window.actions().at(0)->isSeparator());
+    EXPECT_EQ(window.actions().at(1), about);
 
     QString title;
     QSize size;
