@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <span>
 #include <utility>
 #include <vector>
