@@ -1,0 +1,160 @@
+#include "ui/rtf/rtf_document_builder.h"
+
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QTextLength>
+#include <QTextTable>
+#include <QUrl>
+#include <algorithm>
+
+namespace ondrel {
+
+namespace {
+
+constexpr int kMaxColumns = 64;  // a wider "table" is broken input; further cells share the last
+
+double TwipsToPixels(int twips) {
+    return twips / 15.0;
+}
+
+}  // namespace
+
+RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument* target)
+    : document_(target), cursor_(target) {}
+
+void RtfDocumentBuilder::PrepareContent(bool inTable) {
+    if (inTable && table_ == nullptr) {
+        StartTable();
+    } else if (!inTable && table_ != nullptr) {
+        LeaveTable();
+    } else if (inTable) {
+        if (rowClosed_) {
+            table_->appendRows(1);
+            rowClosed_ = false;
+            row_ += 1;
+            column_ = 0;
+            cellPending_ = true;
+        }
+        if (cellPending_) {
+            MoveToCell(row_, column_);
+        }
+    }
+    if (paragraphPending_) {
+        cursor_.insertBlock();
+        paragraphPending_ = false;
+    }
+}
+
+void RtfDocumentBuilder::StartTable() {
+    QTextTableFormat format;
+    format.setCellPadding(3);
+    format.setCellSpacing(0);
+    format.setBorderCollapse(true);
+    format.setBorder(bordered_ ? 1 : 0);
+    format.setBorderBrush(Qt::black);
+    QList<QTextLength> widths;
+    int left = rowLeft_;
+    for (const RtfCellDef& cell : cells_) {
+        const int width = std::max(cell.rightEdge - left, 0);
+        widths.append(QTextLength(QTextLength::FixedLength, TwipsToPixels(width)));
+        left = std::max(left, cell.rightEdge);
+    }
+    if (!widths.isEmpty()) {
+        format.setColumnWidthConstraints(widths);
+    }
+    // The table follows the paragraph just ended; no empty paragraph is left between them.
+    paragraphPending_ = false;
+    const int columns = std::clamp(static_cast<int>(cells_.size()), 1, kMaxColumns);
+    table_ = cursor_.insertTable(1, columns, format);
+    row_ = 0;
+    rowClosed_ = false;
+    MoveToCell(0, 0);
+}
+
+void RtfDocumentBuilder::LeaveTable() {
+    cursor_ = table_->lastCursorPosition();
+    cursor_.movePosition(QTextCursor::NextBlock);
+    table_ = nullptr;
+    rowClosed_ = false;
+    cellPending_ = false;
+    paragraphPending_ = false;
+}
+
+void RtfDocumentBuilder::MoveToCell(int row, int column) {
+    if (column >= table_->columns()) {
+        if (table_->columns() >= kMaxColumns) {
+            column = table_->columns() - 1;
+        } else {
+            table_->appendColumns(column + 1 - table_->columns());
+        }
+    }
+    row_ = row;
+    column_ = column;
+    QTextTableCell cell = table_->cellAt(row, column);
+    if (column < static_cast<int>(cells_.size()) && cells_[column].shading.isValid()) {
+        QTextCharFormat cellFormat = cell.format();
+        cellFormat.setBackground(cells_[column].shading);
+        cell.setFormat(cellFormat);
+    }
+    cursor_ = cell.firstCursorPosition();
+    paragraphPending_ = false;
+    cellPending_ = false;
+}
+
+void RtfDocumentBuilder::AddText(const QString& text, const QTextCharFormat& format, bool inTable) {
+    PrepareContent(inTable);
+    cursor_.insertText(text, format);
+}
+
+void RtfDocumentBuilder::EndParagraph(const QTextBlockFormat& format, bool inTable) {
+    PrepareContent(inTable);
+    cursor_.setBlockFormat(format);
+    paragraphPending_ = true;
+}
+
+void RtfDocumentBuilder::EndCell(const QTextBlockFormat& format) {
+    PrepareContent(true);
+    cursor_.setBlockFormat(format);
+    // The next cell is entered when something is written into it, so that the mark after
+    // the last cell of a row does not open a column of its own.
+    column_ += 1;
+    cellPending_ = true;
+}
+
+void RtfDocumentBuilder::EndRow() {
+    if (table_ != nullptr) {
+        rowClosed_ = true;
+    }
+}
+
+void RtfDocumentBuilder::AddImage(const QByteArray& data, QSizeF size, bool inTable) {
+    PrepareContent(inTable);
+    const QUrl name(QStringLiteral("rtf-image-%1").arg(++imageCount_));
+    // Kept as encoded bytes; Qt decodes them when the image is first drawn.
+    document_->addResource(QTextDocument::ImageResource, name, data);
+    QTextImageFormat format;
+    format.setName(name.toString());
+    if (size.width() > 0 && size.height() > 0) {
+        format.setWidth(size.width());
+        format.setHeight(size.height());
+    }
+    cursor_.insertImage(format);
+}
+
+void RtfDocumentBuilder::SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, bool bordered) {
+    cells_ = std::move(cells);
+    rowLeft_ = leftEdge;
+    bordered_ = bordered;
+}
+
+void RtfDocumentBuilder::Finish(const QTextBlockFormat& format) {
+    if (table_ != nullptr) {
+        LeaveTable();
+        return;
+    }
+    if (!paragraphPending_) {
+        cursor_.setBlockFormat(format);
+    }
+}
+
+}  // namespace ondrel

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QSizeF>
+#include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <vector>
+
+class QTextDocument;
+class QTextTable;
+
+namespace ondrel {
+
+// One cell of a table row as \cellx defines it.
+struct RtfCellDef {
+    int rightEdge = 0;  // twips from the row's left
+    QColor shading;     // invalid: none
+};
+
+// Writes paragraphs, runs, tables and pictures into a QTextDocument. Knows nothing of RTF
+// syntax: it is told what to append and in which table context.
+class RtfDocumentBuilder {
+  public:
+    explicit RtfDocumentBuilder(QTextDocument* target);
+
+    void AddText(const QString& text, const QTextCharFormat& format, bool inTable);
+    void EndParagraph(const QTextBlockFormat& format, bool inTable);
+    void EndCell(const QTextBlockFormat& format);
+    void EndRow();
+    // Image data (PNG or JPEG) shown at the given size in pixels (empty: its own size).
+    void AddImage(const QByteArray& data, QSizeF size, bool inTable);
+    // Cell layout for the rows that follow (\trowd ... \cellx).
+    void SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, bool bordered);
+    // The paragraph still open at the end of the document takes its format.
+    void Finish(const QTextBlockFormat& format);
+
+  private:
+    void PrepareContent(bool inTable);
+    void StartTable();
+    void LeaveTable();
+    void MoveToCell(int row, int column);
+
+    QTextDocument* document_;
+    QTextCursor cursor_;
+    bool paragraphPending_ = false;  // a paragraph mark was read; its break is written lazily
+
+    std::vector<RtfCellDef> cells_;
+    int rowLeft_ = 0;
+    bool bordered_ = false;
+    QTextTable* table_ = nullptr;
+    int row_ = 0;
+    int column_ = 0;
+    bool rowClosed_ = false;    // \row read; the next content opens a new row
+    bool cellPending_ = false;  // \cell read; the next content enters the next cell
+    int imageCount_ = 0;
+};
+
+}  // namespace ondrel

@@ -1,0 +1,153 @@
+#include "ui/rtf/rtf_formats.h"
+
+#include <QList>
+#include <QTextOption>
+#include <algorithm>
+
+#include "ui/rtf/rtf_code_page.h"
+
+namespace ondrel {
+
+namespace {
+
+// Lengths beyond this (22 inches) are broken input; they are cut so that layout stays sane.
+constexpr int kMaxTwips = 31680;
+
+double TwipsToPixels(int twips) {
+    return std::clamp(twips, -kMaxTwips, kMaxTwips) / 15.0;
+}
+
+// Sizes are half-points; absurd ones (0, negative, thousands of points) fall back or are cut.
+double PointSize(int halfPoints) {
+    constexpr int kDefaultHalfPoints = 24;
+    constexpr int kMaxHalfPoints = 400;
+    if (halfPoints <= 0) {
+        halfPoints = kDefaultHalfPoints;
+    }
+    return std::min(halfPoints, kMaxHalfPoints) / 2.0;
+}
+
+}  // namespace
+
+const RtfFont* RtfFormatResolver::FontFor(const RtfCharState& state) const {
+    int index = state.font;
+    if (state.doubleByte && state.assocFont >= 0) {
+        index = state.assocFont;
+    }
+    if (index < 0) {
+        index = defaultFont;
+    }
+    const auto it = fonts.find(index);
+    return it == fonts.end() ? nullptr : &it->second;
+}
+
+int RtfFormatResolver::CodePageFor(const RtfCharState& state) const {
+    if (const RtfFont* font = FontFor(state)) {
+        if (font->codePage > 0) {
+            return font->codePage;
+        }
+        if (const int fromCharset = CodePageForCharset(font->charset); fromCharset > 0) {
+            return fromCharset;
+        }
+    }
+    return documentCodePage;
+}
+
+bool RtfFormatResolver::IsSymbolFont(const RtfCharState& state) const {
+    const RtfFont* font = FontFor(state);
+    return font != nullptr && font->charset == 2;
+}
+
+std::optional<QColor> RtfFormatResolver::Color(int index) const {
+    if (index <= 0 || static_cast<std::size_t>(index) >= colors.size() ||
+        !colors[index].isValid()) {
+        return std::nullopt;
+    }
+    return colors[index];
+}
+
+const QTextCharFormat& RtfFormatResolver::CharFormat(const RtfCharState& state) {
+    if (cachedState_ == state) {
+        return cachedFormat_;
+    }
+    QTextCharFormat format;
+    if (const RtfFont* font = FontFor(state); font != nullptr && !font->name.isEmpty()) {
+        format.setFontFamilies(QStringList{font->name});
+        format.setFontStyleHint(font->hint);
+    }
+    const bool assoc = state.doubleByte;
+    const int halfPoints =
+        assoc && state.assocHalfPoints > 0 ? state.assocHalfPoints : state.halfPoints;
+    format.setFontPointSize(PointSize(halfPoints));
+    const bool bold = assoc && state.assocBold >= 0 ? state.assocBold != 0 : state.bold;
+    const bool italic = assoc && state.assocItalic >= 0 ? state.assocItalic != 0 : state.italic;
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(italic);
+    format.setFontUnderline(state.underline);
+    format.setFontStrikeOut(state.strike);
+    if (state.script > 0) {
+        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    } else if (state.script < 0) {
+        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    }
+    if (const auto color = Color(state.foreground)) {
+        format.setForeground(*color);
+    }
+    if (const auto color = Color(state.background)) {
+        format.setBackground(*color);
+    }
+    cachedState_ = state;
+    cachedFormat_ = format;
+    return cachedFormat_;
+}
+
+QTextBlockFormat RtfFormatResolver::BlockFormat(const RtfParaState& state) const {
+    QTextBlockFormat format;
+    switch (state.alignment) {
+        case RtfAlignment::Left:
+            format.setAlignment(Qt::AlignLeft);
+            break;
+        case RtfAlignment::Center:
+            format.setAlignment(Qt::AlignHCenter);
+            break;
+        case RtfAlignment::Right:
+            format.setAlignment(Qt::AlignRight);
+            break;
+        case RtfAlignment::Justify:
+            format.setAlignment(Qt::AlignJustify);
+            break;
+    }
+    format.setLeftMargin(std::max(TwipsToPixels(state.leftIndent), 0.0));
+    format.setRightMargin(std::max(TwipsToPixels(state.rightIndent), 0.0));
+    format.setTextIndent(TwipsToPixels(state.firstIndent));
+    format.setTopMargin(std::max(TwipsToPixels(state.spaceBefore), 0.0));
+    format.setBottomMargin(std::max(TwipsToPixels(state.spaceAfter), 0.0));
+    if (state.lineSpacing != 0) {
+        const int spacing = std::min(std::abs(state.lineSpacing), kMaxTwips);
+        if (state.lineMultiple) {
+            // \slN\slmult1: N/240 lines. Some writers put a negative N here for "single".
+            format.setLineHeight(std::clamp(spacing * 100.0 / 240.0, 50.0, 500.0),
+                                 QTextBlockFormat::ProportionalHeight);
+        } else if (state.lineSpacing > 0) {
+            format.setLineHeight(TwipsToPixels(spacing), QTextBlockFormat::MinimumHeight);
+        } else {
+            format.setLineHeight(TwipsToPixels(spacing), QTextBlockFormat::FixedHeight);
+        }
+    }
+    if (state.tabCount > 0) {
+        QList<QTextOption::Tab> tabs;
+        for (int i = 0; i < state.tabCount; ++i) {
+            const RtfTabStop& stop = state.tabs[i];
+            static constexpr QTextOption::TabType kTypes[] = {
+                QTextOption::LeftTab, QTextOption::CenterTab, QTextOption::RightTab,
+                QTextOption::DelimiterTab};
+            tabs.append(QTextOption::Tab(std::max(TwipsToPixels(stop.position), 0.0),
+                                         kTypes[stop.kind & 3],
+                                         stop.kind == 3 ? QChar('.') : QChar()));
+        }
+        format.setTabPositions(tabs);
+    }
+    return format;
+}
+
+}  // namespace ondrel

@@ -1,0 +1,787 @@
+#include "ui/rtf/rtf_interpreter.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ondrel {
+
+namespace {
+
+using K = RtfKeyword;
+
+constexpr int kMaxUnicodeSkip = 16;
+constexpr std::size_t kMaxCells = 64;
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+bool On(bool hasParam, int param) {
+    return !hasParam || param != 0;
+}
+
+// Characters that would break the document's own structure (paragraph and frame marks,
+// object placeholders) or that are not text at all.
+QString Sanitized(const QString& text) {
+    const auto needsWork = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != '\t') || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC;
+    };
+    if (std::none_of(text.begin(), text.end(), needsWork)) {
+        return text;
+    }
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 && u != '\t') {
+            continue;
+        }
+        if (u == 0x2029) {
+            result.append(QChar(QChar::LineSeparator));
+        } else if (needsWork(c)) {
+            result.append(QChar(kReplacement));
+        } else {
+            result.append(c);
+        }
+    }
+    return result;
+}
+
+// Symbol-font bullets written as private-use characters (\u-3913 in a \fcharset2 font).
+char16_t MapSymbolFont(char16_t unit) {
+    switch (unit) {
+        case 0xF0B7:
+            return 0x2022;
+        case 0xF0A7:
+            return 0x25AA;
+        default:
+            return unit;
+    }
+}
+
+bool IsDestinationWord(RtfKeyword keyword) {
+    switch (keyword) {
+        case K::FontTable:
+        case K::ColorTable:
+        case K::SkippedDestination:
+        case K::Picture:
+        case K::ShapePicture:
+        case K::Upr:
+        case K::Ud:
+        case K::Transparent:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+RtfInterpreter::RtfInterpreter(QTextDocument* target) : builder_(target) {
+    stack_.reserve(64);
+    stack_.emplace_back();
+}
+
+bool RtfInterpreter::ConsumeFallback() {
+    if (fallbackLeft_ > 0) {
+        --fallbackLeft_;
+        return true;
+    }
+    return false;
+}
+
+void RtfInterpreter::OnGroupStart() {
+    FlushBytes();
+    fallbackLeft_ = 0;
+    ignorableNext_ = false;
+    if (stack_.size() < kMaxDepth) {
+        RtfGroupState copy = State();
+        stack_.push_back(copy);
+    } else {
+        ++overflowDepth_;
+    }
+}
+
+void RtfInterpreter::OnGroupEnd() {
+    FlushBytes();
+    fallbackLeft_ = 0;
+    ignorableNext_ = false;
+    if (overflowDepth_ > 0) {
+        --overflowDepth_;
+        return;
+    }
+    if (stack_.size() <= 1) {
+        return;  // a stray '}' after the document group: the rest is still read
+    }
+    const RtfDestination closed = State().destination;
+    stack_.pop_back();
+    if (closed == RtfDestination::Picture && State().destination != RtfDestination::Picture) {
+        FinishPicture();
+    }
+}
+
+void RtfInterpreter::OnIgnorableMark() {
+    ignorableNext_ = true;
+}
+
+void RtfInterpreter::OnHexByte(std::uint8_t value) {
+    ignorableNext_ = false;
+    if (ConsumeFallback()) {
+        return;
+    }
+    const char byte = static_cast<char>(value);
+    AddBytes(std::string_view(&byte, 1));
+}
+
+void RtfInterpreter::OnText(std::string_view bytes) {
+    ignorableNext_ = false;
+    while (!bytes.empty() && fallbackLeft_ > 0) {
+        bytes.remove_prefix(1);
+        --fallbackLeft_;
+    }
+    if (bytes.empty()) {
+        return;
+    }
+    switch (State().destination) {
+        case RtfDestination::Body:
+        case RtfDestination::FontTable:
+            AddBytes(bytes);
+            break;
+        case RtfDestination::ColorTable:
+            AddColorTableText(bytes);
+            break;
+        case RtfDestination::Picture:
+            if (picture_) {
+                picture_->AddHexDigits(bytes);
+            }
+            break;
+        case RtfDestination::Skip:
+        case RtfDestination::UprAnsi:
+            break;
+    }
+}
+
+void RtfInterpreter::OnBinary(std::string_view bytes) {
+    if (bytes.empty()) {
+        // The \bin word itself: it may be a skipped fallback; its data is never text.
+        ignorableNext_ = false;
+        FlushBytes();
+        ConsumeFallback();
+        return;
+    }
+    if (State().destination == RtfDestination::Picture && picture_) {
+        picture_->AddBinary(bytes);
+    }
+}
+
+void RtfInterpreter::OnControlSymbol(char symbol) {
+    ignorableNext_ = false;
+    if (ConsumeFallback()) {
+        return;
+    }
+    if (symbol == '\\' || symbol == '{' || symbol == '}') {
+        // Escaped syntax characters are text bytes; in double-byte code pages '\\' may also be
+        // the trail byte of a character.
+        AddBytes(std::string_view(&symbol, 1));
+        return;
+    }
+    FlushBytes();
+    switch (symbol) {
+        case '~':
+            EmitText(QString(QChar(0x00A0)));
+            break;
+        case '-':
+            EmitText(QString(QChar(0x00AD)));
+            break;
+        case '_':
+            EmitText(QString(QChar(0x2011)));
+            break;
+        default:
+            break;  // \| \: and unknown symbols carry nothing we show
+    }
+}
+
+void RtfInterpreter::OnControlWord(std::string_view word, bool hasParam, std::int32_t param) {
+    const bool ignorable = std::exchange(ignorableNext_, false);
+    if (ConsumeFallback()) {
+        return;
+    }
+    FlushBytes();
+    const RtfKeyword keyword = LookupRtfKeyword(word);
+    RtfGroupState& state = State();
+    switch (state.destination) {
+        case RtfDestination::Skip:
+            return;
+        case RtfDestination::UprAnsi:
+            if (keyword == K::Ud) {
+                state.destination = state.uprOuter;
+            }
+            return;
+        default:
+            break;
+    }
+    if (ignorable && !IsDestinationWord(keyword)) {
+        state.destination = RtfDestination::Skip;  // an unknown {\*\...} group
+        return;
+    }
+    if (keyword == K::SkippedDestination) {
+        state.destination = RtfDestination::Skip;
+        return;
+    }
+    switch (state.destination) {
+        case RtfDestination::FontTable:
+            ApplyFontTableWord(keyword, word, param);
+            return;
+        case RtfDestination::ColorTable:
+            if (keyword == K::Red || keyword == K::Green || keyword == K::Blue) {
+                QColor color = colorEntry_.value_or(QColor(0, 0, 0));
+                const int value = std::clamp(param, 0, 255);
+                if (keyword == K::Red) {
+                    color.setRed(value);
+                } else if (keyword == K::Green) {
+                    color.setGreen(value);
+                } else {
+                    color.setBlue(value);
+                }
+                colorEntry_ = color;
+            }
+            return;
+        case RtfDestination::Picture:
+            ApplyPictureWord(keyword, param);
+            return;
+        default:
+            HandleWord(keyword, word, hasParam, param);
+            return;
+    }
+}
+
+void RtfInterpreter::HandleWord(RtfKeyword keyword, std::string_view word, bool hasParam,
+                                int param) {
+    (void)word;
+    RtfGroupState& state = State();
+    switch (keyword) {
+        case K::Ansi:
+            formats_.documentCodePage = 1252;
+            return;
+        case K::Mac:
+            formats_.documentCodePage = 10000;
+            return;
+        case K::Pc:
+            formats_.documentCodePage = 437;
+            return;
+        case K::Pca:
+            formats_.documentCodePage = 850;
+            return;
+        case K::AnsiCodePage:
+            if (param > 0) {
+                formats_.documentCodePage = param;
+            }
+            return;
+        case K::DefaultFont:
+            formats_.defaultFont = param;
+            return;
+        case K::UnicodeSkip:
+            state.unicodeSkip = std::clamp(param, 0, kMaxUnicodeSkip);
+            return;
+        case K::Unicode:
+            EmitUnicode(param);
+            fallbackLeft_ = state.unicodeSkip;
+            return;
+        case K::FontTable:
+            state.destination = RtfDestination::FontTable;
+            currentFont_ = -1;
+            return;
+        case K::ColorTable:
+            state.destination = RtfDestination::ColorTable;
+            colorEntry_.reset();
+            return;
+        case K::Picture:
+            state.destination = RtfDestination::Picture;
+            picture_.emplace();
+            return;
+        case K::Upr:
+            state.uprOuter = state.destination;
+            state.destination = RtfDestination::UprAnsi;
+            return;
+        case K::Par:
+        case K::Sect:
+        case K::Page:
+            EndParagraph();
+            return;
+        case K::Line:
+            EmitText(QString(QChar(QChar::LineSeparator)));
+            return;
+        case K::Tab:
+        case K::NestCell:
+            EmitText(QStringLiteral("\t"));
+            return;
+        case K::NestRow:
+            EmitText(QString(QChar(QChar::LineSeparator)));
+            return;
+        case K::EmDash:
+            EmitText(QString(QChar(0x2014)));
+            return;
+        case K::EnDash:
+            EmitText(QString(QChar(0x2013)));
+            return;
+        case K::Bullet:
+            EmitText(QString(QChar(0x2022)));
+            return;
+        case K::LeftQuote:
+            EmitText(QString(QChar(0x2018)));
+            return;
+        case K::RightQuote:
+            EmitText(QString(QChar(0x2019)));
+            return;
+        case K::LeftDoubleQuote:
+            EmitText(QString(QChar(0x201C)));
+            return;
+        case K::RightDoubleQuote:
+            EmitText(QString(QChar(0x201D)));
+            return;
+        case K::EmSpace:
+            EmitText(QString(QChar(0x2003)));
+            return;
+        case K::EnSpace:
+            EmitText(QString(QChar(0x2002)));
+            return;
+        case K::QuarterEmSpace:
+            EmitText(QString(QChar(0x2005)));
+            return;
+        case K::ZeroWidthJoiner:
+            EmitText(QString(QChar(0x200D)));
+            return;
+        case K::ZeroWidthNonJoiner:
+            EmitText(QString(QChar(0x200C)));
+            return;
+        case K::Cell:
+            FlushPendingSurrogate();
+            FlushText();
+            builder_.EndCell(formats_.BlockFormat(state.para));
+            return;
+        case K::Row:
+            FlushPendingSurrogate();
+            FlushText();
+            builder_.EndRow();
+            return;
+        default:
+            break;
+    }
+    if (!ApplyCharacterWord(keyword, hasParam, param) &&
+        !ApplyParagraphWord(keyword, hasParam, param)) {
+        ApplyTableWord(keyword, param);
+    }
+}
+
+bool RtfInterpreter::ApplyCharacterWord(RtfKeyword keyword, bool hasParam, int param) {
+    RtfCharState& chars = State().chars;
+    switch (keyword) {
+        case K::Plain:
+            chars = RtfCharState{};
+            break;
+        case K::Font:
+            chars.font = hasParam ? param : 0;
+            break;
+        case K::FontSize:
+            chars.halfPoints = hasParam ? param : 24;
+            break;
+        case K::Bold:
+            chars.bold = On(hasParam, param);
+            break;
+        case K::Italic:
+            chars.italic = On(hasParam, param);
+            break;
+        case K::Underline:
+            chars.underline = On(hasParam, param);
+            break;
+        case K::UnderlineNone:
+            chars.underline = false;
+            break;
+        case K::Strike:
+            chars.strike = On(hasParam, param);
+            break;
+        case K::Superscript:
+            chars.script = 1;
+            break;
+        case K::Subscript:
+            chars.script = -1;
+            break;
+        case K::NoSuperSub:
+            chars.script = 0;
+            break;
+        case K::Hidden:
+            chars.hidden = On(hasParam, param);
+            break;
+        case K::Foreground:
+            chars.foreground = param;
+            break;
+        case K::Background:
+        case K::Highlight:
+            chars.background = param;
+            break;
+        case K::Loch:
+        case K::Hich:
+        case K::Rtlch:
+        case K::Ltrch:
+            chars.doubleByte = false;
+            break;
+        case K::Dbch:
+            chars.doubleByte = true;
+            break;
+        // Associated properties count only for double-byte text; after \rtlch they describe
+        // right-to-left text, which these documents do not hold.
+        case K::AssocFont:
+            if (chars.doubleByte) {
+                chars.assocFont = param;
+            }
+            break;
+        case K::AssocFontSize:
+            if (chars.doubleByte) {
+                chars.assocHalfPoints = param;
+            }
+            break;
+        case K::AssocBold:
+            if (chars.doubleByte) {
+                chars.assocBold = On(hasParam, param) ? 1 : 0;
+            }
+            break;
+        case K::AssocItalic:
+            if (chars.doubleByte) {
+                chars.assocItalic = On(hasParam, param) ? 1 : 0;
+            }
+            break;
+        default:
+            return false;
+    }
+    return true;
+}
+
+bool RtfInterpreter::ApplyParagraphWord(RtfKeyword keyword, bool hasParam, int param) {
+    RtfParaState& para = State().para;
+    switch (keyword) {
+        case K::Pard:
+            para = RtfParaState{};
+            break;
+        case K::AlignLeft:
+            para.alignment = RtfAlignment::Left;
+            break;
+        case K::AlignCenter:
+            para.alignment = RtfAlignment::Center;
+            break;
+        case K::AlignRight:
+            para.alignment = RtfAlignment::Right;
+            break;
+        case K::AlignJustify:
+            para.alignment = RtfAlignment::Justify;
+            break;
+        case K::LeftIndent:
+            para.leftIndent = param;
+            break;
+        case K::RightIndent:
+            para.rightIndent = param;
+            break;
+        case K::FirstIndent:
+            para.firstIndent = param;
+            break;
+        case K::SpaceBefore:
+            para.spaceBefore = param;
+            break;
+        case K::SpaceAfter:
+            para.spaceAfter = param;
+            break;
+        case K::LineSpacing:
+            para.lineSpacing = param;
+            break;
+        case K::LineMultiple:
+            para.lineMultiple = On(hasParam, param);
+            break;
+        case K::InTable:
+            para.inTable = On(hasParam, param);
+            break;
+        case K::TabRight:
+            para.nextTabKind = 2;
+            break;
+        case K::TabCenter:
+            para.nextTabKind = 1;
+            break;
+        case K::TabDecimal:
+            para.nextTabKind = 3;
+            break;
+        case K::TabStop:
+            if (para.tabCount < RtfParaState::kMaxTabs) {
+                para.tabs[para.tabCount++] = RtfTabStop{param, para.nextTabKind};
+            }
+            para.nextTabKind = 0;
+            break;
+        default:
+            return false;
+    }
+    return true;
+}
+
+bool RtfInterpreter::ApplyTableWord(RtfKeyword keyword, int param) {
+    switch (keyword) {
+        case K::RowDefaults:
+            rowCells_.clear();
+            nextCellShading_ = QColor();
+            rowLeft_ = 0;
+            rowBordered_ = false;
+            borderPending_ = false;
+            break;
+        case K::RowLeft:
+            rowLeft_ = param;
+            break;
+        case K::CellShading:
+            if (param > 0 && static_cast<std::size_t>(param) < formats_.colors.size()) {
+                nextCellShading_ = formats_.colors[param];
+            }
+            break;
+        case K::CellBorder:
+            borderPending_ = true;
+            break;
+        case K::BorderNone:
+            borderPending_ = false;
+            break;
+        case K::BorderStyle:
+            if (borderPending_) {
+                rowBordered_ = true;
+            }
+            break;
+        case K::CellRight:
+            if (rowCells_.size() < kMaxCells) {
+                rowCells_.push_back(RtfCellDef{param, nextCellShading_});
+            }
+            nextCellShading_ = QColor();
+            borderPending_ = false;
+            break;
+        default:
+            return false;
+    }
+    builder_.SetRowLayout(rowCells_, rowLeft_, rowBordered_);
+    return true;
+}
+
+void RtfInterpreter::ApplyFontTableWord(RtfKeyword keyword, std::string_view word, int param) {
+    if (keyword == K::Font) {
+        const bool known = formats_.fonts.count(param) > 0;
+        if (known || formats_.fonts.size() < RtfFormatResolver::kMaxFonts) {
+            formats_.fonts[param] = RtfFont{};
+            currentFont_ = param;
+        } else {
+            currentFont_ = -1;
+        }
+        return;
+    }
+    const auto entry = formats_.fonts.find(currentFont_);
+    if (entry == formats_.fonts.end()) {
+        return;
+    }
+    RtfFont& font = entry->second;
+    switch (keyword) {
+        case K::FontCharset:
+            font.charset = param;
+            break;
+        case K::FontCodePage:
+            font.codePage = param;
+            break;
+        case K::FontFamily:
+            if (word == "froman") {
+                font.hint = QFont::Serif;
+            } else if (word == "fswiss") {
+                font.hint = QFont::SansSerif;
+            } else if (word == "fmodern") {
+                font.hint = QFont::TypeWriter;
+            } else if (word == "fscript") {
+                font.hint = QFont::Cursive;
+            } else if (word == "fdecor") {
+                font.hint = QFont::Decorative;
+            }
+            break;
+        case K::Unicode:
+            if (!font.nameComplete) {
+                font.name.append(QChar(static_cast<char16_t>(param & 0xFFFF)));
+            }
+            fallbackLeft_ = State().unicodeSkip;
+            break;
+        default:
+            break;
+    }
+}
+
+void RtfInterpreter::ApplyPictureWord(RtfKeyword keyword, int param) {
+    if (!picture_) {
+        return;
+    }
+    switch (keyword) {
+        case K::PngBlip:
+            picture_->kind = RtfPicture::Kind::Png;
+            break;
+        case K::JpegBlip:
+            picture_->kind = RtfPicture::Kind::Jpeg;
+            break;
+        case K::OtherBlip:
+            picture_->kind = RtfPicture::Kind::Other;
+            break;
+        case K::PicGoalWidth:
+            picture_->goalWidth = param;
+            break;
+        case K::PicGoalHeight:
+            picture_->goalHeight = param;
+            break;
+        case K::PicScaleX:
+            picture_->scaleX = param;
+            break;
+        case K::PicScaleY:
+            picture_->scaleY = param;
+            break;
+        default:
+            break;
+    }
+}
+
+void RtfInterpreter::AddColorTableText(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (c == ';' && formats_.colors.size() < RtfFormatResolver::kMaxColors) {
+            formats_.colors.push_back(colorEntry_.value_or(QColor()));  // none: "auto"
+            colorEntry_.reset();
+        }
+    }
+}
+
+void RtfInterpreter::FinishPicture() {
+    if (!picture_) {
+        return;
+    }
+    const RtfPicture picture = std::move(*picture_);
+    picture_.reset();
+    if (State().destination != RtfDestination::Body) {
+        return;
+    }
+    const QByteArray data = picture.ImageData();
+    if (data.isEmpty()) {
+        return;  // WMF, EMF, bitmaps and damaged data are not shown
+    }
+    FlushPendingSurrogate();
+    FlushText();
+    builder_.AddImage(data, picture.DisplaySize(), State().para.inTable);
+}
+
+void RtfInterpreter::AddBytes(std::string_view bytes) {
+    const RtfDestination destination = State().destination;
+    if (destination == RtfDestination::Body || destination == RtfDestination::FontTable) {
+        pendingBytes_.append(bytes);
+    }
+}
+
+void RtfInterpreter::FlushBytes() {
+    if (pendingBytes_.empty()) {
+        return;
+    }
+    const QByteArrayView bytes(pendingBytes_.data(), static_cast<qsizetype>(pendingBytes_.size()));
+    if (State().destination == RtfDestination::FontTable) {
+        const auto entry = formats_.fonts.find(currentFont_);
+        if (entry != formats_.fonts.end() && !entry->second.nameComplete) {
+            RtfFont& font = entry->second;
+            int codePage = font.codePage > 0 ? font.codePage : CodePageForCharset(font.charset);
+            if (codePage <= 0) {
+                codePage = formats_.documentCodePage;
+            }
+            const QString text = decoder_.Decode(codePage, bytes);
+            const qsizetype end = text.indexOf(u';');
+            font.name.append(end < 0 ? text : text.left(end));
+            if (end >= 0) {
+                font.name = font.name.trimmed();
+                font.nameComplete = true;
+            }
+        }
+    } else if (State().destination == RtfDestination::Body) {
+        EmitText(decoder_.Decode(formats_.CodePageFor(State().chars), bytes));
+    }
+    pendingBytes_.clear();
+}
+
+void RtfInterpreter::EmitUnicode(std::int32_t value) {
+    if (value < 0) {
+        value += 0x10000;  // signed 16-bit form used by most writers
+    }
+    if (value < 0 || value > 0xFFFF) {
+        EmitText(QString(QChar(kReplacement)));
+        return;
+    }
+    char16_t unit = static_cast<char16_t>(value);
+    if (IsHighSurrogate(unit)) {
+        FlushPendingSurrogate();
+        pendingHighSurrogate_ = unit;
+        return;
+    }
+    if (IsLowSurrogate(unit)) {
+        if (pendingHighSurrogate_ == 0) {
+            EmitText(QString(QChar(kReplacement)));
+            return;
+        }
+        const QChar pair[2] = {QChar(pendingHighSurrogate_), QChar(unit)};
+        pendingHighSurrogate_ = 0;
+        EmitText(QString(pair, 2));
+        return;
+    }
+    if (formats_.IsSymbolFont(State().chars)) {
+        unit = MapSymbolFont(unit);
+    }
+    EmitText(QString(QChar(unit)));
+}
+
+void RtfInterpreter::FlushPendingSurrogate() {
+    if (pendingHighSurrogate_ != 0) {
+        pendingHighSurrogate_ = 0;
+        AppendOutput(QString(QChar(kReplacement)));  // a high surrogate with no low one
+    }
+}
+
+void RtfInterpreter::EmitText(const QString& text) {
+    FlushPendingSurrogate();
+    AppendOutput(text);
+}
+
+void RtfInterpreter::AppendOutput(const QString& text) {
+    const RtfGroupState& state = State();
+    if (state.destination != RtfDestination::Body || state.chars.hidden || text.isEmpty()) {
+        return;
+    }
+    if (!pendingText_.isEmpty() &&
+        (pendingTextState_ != state.chars || pendingTextInTable_ != state.para.inTable)) {
+        FlushText();
+    }
+    if (pendingText_.isEmpty()) {
+        pendingTextState_ = state.chars;
+        pendingTextInTable_ = state.para.inTable;
+    }
+    pendingText_.append(Sanitized(text));
+}
+
+void RtfInterpreter::FlushText() {
+    if (pendingText_.isEmpty()) {
+        return;
+    }
+    builder_.AddText(pendingText_, formats_.CharFormat(pendingTextState_), pendingTextInTable_);
+    pendingText_.clear();
+}
+
+void RtfInterpreter::EndParagraph() {
+    FlushPendingSurrogate();
+    FlushText();
+    builder_.EndParagraph(formats_.BlockFormat(State().para), State().para.inTable);
+}
+
+void RtfInterpreter::Finish() {
+    FlushBytes();
+    FlushPendingSurrogate();
+    FlushText();
+    builder_.Finish(formats_.BlockFormat(State().para));
+}
+
+}  // namespace ondrel
