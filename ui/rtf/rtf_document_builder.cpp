@@ -52,6 +52,7 @@ void RtfDocumentBuilder::StartTable() {
     format.setBorderCollapse(true);
     format.setBorder(bordered_ ? 1 : 0);
     format.setBorderBrush(Qt::black);
+    format.setAlignment(tableAlignment_);
     QList<QTextLength> widths;
     int left = rowLeft_;
     for (const RtfCellDef& cell : cells_) {
@@ -141,10 +142,21 @@ void RtfDocumentBuilder::AddImage(const QByteArray& data, QSizeF size, bool inTa
     cursor_.insertImage(format);
 }
 
-void RtfDocumentBuilder::SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, bool bordered) {
+void RtfDocumentBuilder::SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, bool bordered,
+                                      Qt::Alignment alignment) {
     cells_ = std::move(cells);
     rowLeft_ = leftEdge;
     bordered_ = bordered;
+    tableAlignment_ = alignment;
+}
+
+void RtfDocumentBuilder::SetDefaultTabDistance(int twips) {
+    if (twips <= 0 || twips > 31680) {
+        return;
+    }
+    QTextOption option = document_->defaultTextOption();
+    option.setTabStopDistance(TwipsToPixels(twips));
+    document_->setDefaultTextOption(option);
 }
 
 void RtfDocumentBuilder::Finish(const QTextBlockFormat& format) {

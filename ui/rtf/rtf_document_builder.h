@@ -33,7 +33,10 @@ class RtfDocumentBuilder {
     // Image data (PNG or JPEG) shown at the given size in pixels (empty: its own size).
     void AddImage(const QByteArray& data, QSizeF size, bool inTable);
     // Cell layout for the rows that follow (\trowd ... \cellx).
-    void SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, bool bordered);
+    void SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, bool bordered,
+                      Qt::Alignment alignment);
+    // Distance between the tab stops a paragraph does not set itself.
+    void SetDefaultTabDistance(int twips);
     // The paragraph still open at the end of the document takes its format.
     void Finish(const QTextBlockFormat& format);
 
@@ -50,6 +53,7 @@ class RtfDocumentBuilder {
     std::vector<RtfCellDef> cells_;
     int rowLeft_ = 0;
     bool bordered_ = false;
+    Qt::Alignment tableAlignment_ = Qt::AlignLeft;
     QTextTable* table_ = nullptr;
     int row_ = 0;
     int column_ = 0;

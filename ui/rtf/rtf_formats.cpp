@@ -27,6 +27,31 @@ double PointSize(int halfPoints) {
     return std::min(halfPoints, kMaxHalfPoints) / 2.0;
 }
 
+// RTF measures tab stops from the page margin; Qt from where the first line starts (left
+// margin plus first-line indent). A hanging indent also stops a tab where the other lines
+// start, which is where list labels put their text.
+QList<QTextOption::Tab> TabStops(const RtfParaState& state) {
+    static constexpr QTextOption::TabType kTypes[] = {QTextOption::LeftTab, QTextOption::CenterTab,
+                                                      QTextOption::RightTab,
+                                                      QTextOption::DelimiterTab};
+    const double lineStart = TwipsToPixels(state.leftIndent) + TwipsToPixels(state.firstIndent);
+    QList<QTextOption::Tab> tabs;
+    if (state.firstIndent < 0) {
+        tabs.append(QTextOption::Tab(-TwipsToPixels(state.firstIndent), QTextOption::LeftTab));
+    }
+    for (int i = 0; i < state.tabCount; ++i) {
+        const RtfTabStop& stop = state.tabs[i];
+        const double position = TwipsToPixels(stop.position) - lineStart;
+        if (position > 0) {
+            tabs.append(QTextOption::Tab(position, kTypes[stop.kind & 3],
+                                         stop.kind == 3 ? QChar('.') : QChar()));
+        }
+    }
+    std::sort(tabs.begin(), tabs.end(),
+              [](const auto& a, const auto& b) { return a.position < b.position; });
+    return tabs;
+}
+
 }  // namespace
 
 const RtfFont* RtfFormatResolver::FontFor(const RtfCharState& state) const {
@@ -134,19 +159,7 @@ QTextBlockFormat RtfFormatResolver::BlockFormat(const RtfParaState& state) const
             format.setLineHeight(TwipsToPixels(spacing), QTextBlockFormat::FixedHeight);
         }
     }
-    if (state.tabCount > 0) {
-        QList<QTextOption::Tab> tabs;
-        for (int i = 0; i < state.tabCount; ++i) {
-            const RtfTabStop& stop = state.tabs[i];
-            static constexpr QTextOption::TabType kTypes[] = {
-                QTextOption::LeftTab, QTextOption::CenterTab, QTextOption::RightTab,
-                QTextOption::DelimiterTab};
-            tabs.append(QTextOption::Tab(std::max(TwipsToPixels(stop.position), 0.0),
-                                         kTypes[stop.kind & 3],
-                                         stop.kind == 3 ? QChar('.') : QChar()));
-        }
-        format.setTabPositions(tabs);
-    }
+    format.setTabPositions(TabStops(state));
     return format;
 }
 

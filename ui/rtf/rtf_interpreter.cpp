@@ -74,6 +74,7 @@ bool IsDestinationWord(RtfKeyword keyword) {
         case K::Upr:
         case K::Ud:
         case K::Transparent:
+        case K::ListText:
             return true;
         default:
             return false;
@@ -85,6 +86,7 @@ bool IsDestinationWord(RtfKeyword keyword) {
 RtfInterpreter::RtfInterpreter(QTextDocument* target) : builder_(target) {
     stack_.reserve(64);
     stack_.emplace_back();
+    builder_.SetDefaultTabDistance(720);  // half an inch unless \deftab says otherwise
 }
 
 bool RtfInterpreter::ConsumeFallback() {
@@ -285,6 +287,9 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, std::string_view word, bool 
         case K::DefaultFont:
             formats_.defaultFont = param;
             return;
+        case K::DefaultTab:
+            builder_.SetDefaultTabDistance(param);
+            return;
         case K::UnicodeSkip:
             state.unicodeSkip = std::clamp(param, 0, kMaxUnicodeSkip);
             return;
@@ -304,6 +309,10 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, std::string_view word, bool 
             state.destination = RtfDestination::Picture;
             picture_.emplace();
             return;
+        case K::ListText:
+            state.listLabel = true;
+            listLabelHasText_ = false;
+            return;
         case K::Upr:
             state.uprOuter = state.destination;
             state.destination = RtfDestination::UprAnsi;
@@ -317,6 +326,12 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, std::string_view word, bool 
             EmitText(QString(QChar(QChar::LineSeparator)));
             return;
         case K::Tab:
+            // A label that is nothing but a tab (numbering whose number is in the text
+            // itself) would only push the paragraph to the next tab stop.
+            if (!state.listLabel || listLabelHasText_) {
+                EmitText(QStringLiteral("\t"));
+            }
+            return;
         case K::NestCell:
             EmitText(QStringLiteral("\t"));
             return;
@@ -532,6 +547,13 @@ bool RtfInterpreter::ApplyTableWord(RtfKeyword keyword, int param) {
             rowLeft_ = 0;
             rowBordered_ = false;
             borderPending_ = false;
+            rowAlignment_ = Qt::AlignLeft;
+            break;
+        case K::RowCenter:
+            rowAlignment_ = Qt::AlignHCenter;
+            break;
+        case K::RowRight:
+            rowAlignment_ = Qt::AlignRight;
             break;
         case K::RowLeft:
             rowLeft_ = param;
@@ -562,7 +584,7 @@ bool RtfInterpreter::ApplyTableWord(RtfKeyword keyword, int param) {
         default:
             return false;
     }
-    builder_.SetRowLayout(rowCells_, rowLeft_, rowBordered_);
+    builder_.SetRowLayout(rowCells_, rowLeft_, rowBordered_, rowAlignment_);
     return true;
 }
 
@@ -755,6 +777,9 @@ void RtfInterpreter::AppendOutput(const QString& text) {
     if (!pendingText_.isEmpty() &&
         (pendingTextState_ != state.chars || pendingTextInTable_ != state.para.inTable)) {
         FlushText();
+    }
+    if (state.listLabel) {
+        listLabelHasText_ = listLabelHasText_ || !text.trimmed().isEmpty();
     }
     if (pendingText_.isEmpty()) {
         pendingTextState_ = state.chars;

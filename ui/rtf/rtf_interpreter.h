@@ -65,7 +65,8 @@ class RtfInterpreter : public RtfTokenSink {
     std::vector<RtfGroupState> stack_;
     std::size_t overflowDepth_ = 0;
     bool ignorableNext_ = false;
-    int fallbackLeft_ = 0;  // characters of a \u fallback still to skip
+    bool listLabelHasText_ = false;  // the list label being read has shown some text
+    int fallbackLeft_ = 0;           // characters of a \u fallback still to skip
 
     std::string pendingBytes_;  // text bytes not yet decoded
     QString pendingText_;       // decoded text not yet written, all in one state
@@ -81,6 +82,7 @@ class RtfInterpreter : public RtfTokenSink {
     QColor nextCellShading_;
     int rowLeft_ = 0;
     bool rowBordered_ = false;
+    Qt::Alignment rowAlignment_ = Qt::AlignLeft;
     bool borderPending_ = false;
 };
 

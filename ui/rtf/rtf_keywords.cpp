@@ -29,8 +29,8 @@ const std::unordered_map<std::string_view, RtfKeyword>& KeywordTable() {
         // Groups whose text is part of the document although they are destinations.
         {"field", K::Transparent},
         {"fldrslt", K::Transparent},
-        {"listtext", K::Transparent},
-        {"pntext", K::Transparent},
+        {"listtext", K::ListText},
+        {"pntext", K::ListText},
         {"object", K::Transparent},
         {"result", K::Transparent},
         // Destinations that are not document text, whether or not marked with \*.
@@ -159,6 +159,9 @@ const std::unordered_map<std::string_view, RtfKeyword>& KeywordTable() {
         {"tqdec", K::TabDecimal},
 
         {"trowd", K::RowDefaults},
+        {"trqc", K::RowCenter},
+        {"trqr", K::RowRight},
+        {"deftab", K::DefaultTab},
         {"cellx", K::CellRight},
         {"clcbpat", K::CellShading},
         {"trleft", K::RowLeft},

@@ -26,6 +26,7 @@ enum class RtfKeyword : std::uint16_t {
     Upr,
     Ud,
     Transparent,
+    ListText,
     // characters and breaks
     Par,
     Sect,
@@ -93,6 +94,9 @@ enum class RtfKeyword : std::uint16_t {
     TabDecimal,
     // tables
     RowDefaults,
+    RowCenter,
+    RowRight,
+    DefaultTab,
     CellRight,
     CellShading,
     RowLeft,

@@ -71,6 +71,7 @@ struct RtfGroupState {
     RtfDestination destination = RtfDestination::Body;
     RtfDestination uprOuter = RtfDestination::Body;  // where \ud sends the text inside \upr
     int unicodeSkip = 1;                             // \ucN
+    bool listLabel = false;                          // inside {\listtext} or {\pntext}
 };
 
 }  // namespace ondrel

@@ -107,6 +107,21 @@ TEST(RtfStreamReader, LineSpacingMultipleAndExact) {
     EXPECT_DOUBLE_EQ(exact.lineHeight(), 20.0);
 }
 
+TEST(RtfStreamReader, TabStopsAreMeasuredFromTheMarginAndHangingIndentStopsATab) {
+    const auto doc = ReadRtf(R"({\rtf1\deftab360\pard\li720\fi-360\tx2160 1.\tab item\par})");
+    const QList<QTextOption::Tab> tabs = BlockFormatAt(*doc, U("item")).tabPositions();
+    ASSERT_EQ(tabs.size(), 2);
+    EXPECT_DOUBLE_EQ(tabs[0].position, 24.0);   // where the hanging lines start
+    EXPECT_DOUBLE_EQ(tabs[1].position, 120.0);  // 2160 twips from the margin, less 360
+    EXPECT_DOUBLE_EQ(doc->defaultTextOption().tabStopDistance(), 24.0);
+}
+
+TEST(RtfStreamReader, ListLabelOfOnlyATabIsDropped) {
+    const auto doc =
+        ReadRtf(R"({\rtf1{\listtext\pard\plain \tab}Heading\par{\listtext 2.\tab}Item\par})");
+    EXPECT_EQ(TextOf(*doc), U("Heading\n2.\tItem"));
+}
+
 TEST(RtfStreamReader, PardResetsParagraphButNotCharacterProperties) {
     const auto doc = ReadRtf(R"({\rtf1\pard\qc\b P1\par\pard P2\par\plain\qr P3\par})");
     EXPECT_EQ(BlockFormatAt(*doc, U("P2")).alignment(), Qt::AlignLeft);
