@@ -89,6 +89,10 @@ RtfInterpreter::RtfInterpreter(QTextDocument* target) : builder_(target) {
     builder_.SetDefaultTabDistance(720);  // half an inch unless \deftab says otherwise
 }
 
+bool RtfInterpreter::InTable() {
+    return State().para.inTable || rowOpen_;
+}
+
 bool RtfInterpreter::ConsumeFallback() {
     if (fallbackLeft_ > 0) {
         --fallbackLeft_;
@@ -383,6 +387,7 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, std::string_view word, bool 
             FlushPendingSurrogate();
             FlushText();
             builder_.EndRow();
+            rowOpen_ = false;
             return;
         default:
             break;
@@ -548,6 +553,7 @@ bool RtfInterpreter::ApplyTableWord(RtfKeyword keyword, int param) {
             rowBordered_ = false;
             borderPending_ = false;
             rowAlignment_ = Qt::AlignLeft;
+            rowOpen_ = true;
             break;
         case K::RowCenter:
             rowAlignment_ = Qt::AlignHCenter;
@@ -690,7 +696,7 @@ void RtfInterpreter::FinishPicture() {
     }
     FlushPendingSurrogate();
     FlushText();
-    builder_.AddImage(data, picture.DisplaySize(), State().para.inTable);
+    builder_.AddImage(data, picture.DisplaySize(), InTable());
 }
 
 void RtfInterpreter::AddBytes(std::string_view bytes) {
@@ -775,7 +781,7 @@ void RtfInterpreter::AppendOutput(const QString& text) {
         return;
     }
     if (!pendingText_.isEmpty() &&
-        (pendingTextState_ != state.chars || pendingTextInTable_ != state.para.inTable)) {
+        (pendingTextState_ != state.chars || pendingTextInTable_ != InTable())) {
         FlushText();
     }
     if (state.listLabel) {
@@ -783,7 +789,7 @@ void RtfInterpreter::AppendOutput(const QString& text) {
     }
     if (pendingText_.isEmpty()) {
         pendingTextState_ = state.chars;
-        pendingTextInTable_ = state.para.inTable;
+        pendingTextInTable_ = InTable();
     }
     pendingText_.append(Sanitized(text));
 }
@@ -799,7 +805,7 @@ void RtfInterpreter::FlushText() {
 void RtfInterpreter::EndParagraph() {
     FlushPendingSurrogate();
     FlushText();
-    builder_.EndParagraph(formats_.BlockFormat(State().para), State().para.inTable);
+    builder_.EndParagraph(formats_.BlockFormat(State().para), InTable());
 }
 
 void RtfInterpreter::Finish() {

@@ -40,6 +40,8 @@ class RtfInterpreter : public RtfTokenSink {
 
   private:
     RtfGroupState& State() { return stack_.back(); }
+    // Inside a table: \intbl, or between \trowd and \row (WordPad writes no \intbl).
+    bool InTable();
     bool ConsumeFallback();
     void AddBytes(std::string_view bytes);
     void FlushBytes();
@@ -81,6 +83,7 @@ class RtfInterpreter : public RtfTokenSink {
     std::vector<RtfCellDef> rowCells_;
     QColor nextCellShading_;
     int rowLeft_ = 0;
+    bool rowOpen_ = false;  // \trowd read, \row not yet
     bool rowBordered_ = false;
     Qt::Alignment rowAlignment_ = Qt::AlignLeft;
     bool borderPending_ = false;

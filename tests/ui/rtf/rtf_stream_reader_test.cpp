@@ -229,6 +229,20 @@ TEST(RtfStreamReader, TableCellsAndAfterText) {
     EXPECT_TRUE(TextOf(*doc).endsWith(U("After")));
 }
 
+TEST(RtfStreamReader, RowWithoutIntblIsStillATable) {
+    // WordPad's tables: cell text right after the row definition, no \intbl.
+    const auto doc = ReadRtf(R"({\rtf1 Before\par\trowd\cellx1000\cellx2000 A\cell B\cell \row)"
+                             R"(\trowd\cellx1000\cellx2000 C\cell D\cell \row\pard After\par})");
+    const auto frames = doc->rootFrame()->childFrames();
+    ASSERT_EQ(frames.size(), 1);
+    auto* table = qobject_cast<QTextTable*>(frames.front());
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows(), 2);
+    EXPECT_EQ(table->columns(), 2);
+    EXPECT_EQ(table->cellAt(1, 1).firstCursorPosition().block().text(), U("D"));
+    EXPECT_EQ(doc->lastBlock().text(), U("After"));
+}
+
 std::string PngHex() {
     test::EnsureGuiApplication();
     QImage image(3, 2, QImage::Format_RGB32);
