@@ -17,6 +17,20 @@ double TwipsToPixels(int twips) {
     return twips / 15.0;
 }
 
+QTextTableCellFormat CellFormat(QTextTableCellFormat format, const RtfCellDef& def) {
+    if (def.shading.isValid()) {
+        format.setBackground(def.shading);
+    }
+    const auto width = [&](std::uint8_t side) { return (def.borders & side) != 0 ? 1.0 : 0.0; };
+    format.setTopBorder(width(RtfCellDef::kTop));
+    format.setLeftBorder(width(RtfCellDef::kLeft));
+    format.setBottomBorder(width(RtfCellDef::kBottom));
+    format.setRightBorder(width(RtfCellDef::kRight));
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setBorderBrush(Qt::black);
+    return format;
+}
+
 }  // namespace
 
 RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument* target)
@@ -50,8 +64,7 @@ void RtfDocumentBuilder::StartTable() {
     format.setCellPadding(3);
     format.setCellSpacing(0);
     format.setBorderCollapse(true);
-    format.setBorder(bordered_ ? 1 : 0);
-    format.setBorderBrush(Qt::black);
+    format.setBorder(0);  // each cell draws the sides its definition names
     format.setAlignment(tableAlignment_);
     QList<QTextLength> widths;
     int left = rowLeft_;
@@ -92,10 +105,8 @@ void RtfDocumentBuilder::MoveToCell(int row, int column) {
     row_ = row;
     column_ = column;
     QTextTableCell cell = table_->cellAt(row, column);
-    if (column < static_cast<int>(cells_.size()) && cells_[column].shading.isValid()) {
-        QTextCharFormat cellFormat = cell.format();
-        cellFormat.setBackground(cells_[column].shading);
-        cell.setFormat(cellFormat);
+    if (column < static_cast<int>(cells_.size())) {
+        cell.setFormat(CellFormat(cell.format().toTableCellFormat(), cells_[column]));
     }
     cursor_ = cell.firstCursorPosition();
     paragraphPending_ = false;
@@ -114,8 +125,13 @@ void RtfDocumentBuilder::EndParagraph(const QTextBlockFormat& format, bool inTab
 }
 
 void RtfDocumentBuilder::EndCell(const QTextBlockFormat& format) {
-    PrepareContent(true);
-    cursor_.setBlockFormat(format);
+    if (table_ != nullptr && paragraphPending_ && !cellPending_ && !rowClosed_) {
+        // "text\par\cell": both marks end the same paragraph; no empty one follows it.
+        paragraphPending_ = false;
+    } else {
+        PrepareContent(true);
+        cursor_.setBlockFormat(format);
+    }
     // The next cell is entered when something is written into it, so that the mark after
     // the last cell of a row does not open a column of its own.
     column_ += 1;
@@ -142,11 +158,10 @@ void RtfDocumentBuilder::AddImage(const QByteArray& data, QSizeF size, bool inTa
     cursor_.insertImage(format);
 }
 
-void RtfDocumentBuilder::SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, bool bordered,
+void RtfDocumentBuilder::SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge,
                                       Qt::Alignment alignment) {
     cells_ = std::move(cells);
     rowLeft_ = leftEdge;
-    bordered_ = bordered;
     tableAlignment_ = alignment;
 }
 

@@ -7,6 +7,7 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <cstdint>
 #include <vector>
 
 class QTextDocument;
@@ -16,8 +17,15 @@ namespace ondrel {
 
 // One cell of a table row as \cellx defines it.
 struct RtfCellDef {
-    int rightEdge = 0;  // twips from the row's left
-    QColor shading;     // invalid: none
+    static constexpr std::uint8_t kTop = 1;
+    static constexpr std::uint8_t kLeft = 2;
+    static constexpr std::uint8_t kBottom = 4;
+    static constexpr std::uint8_t kRight = 8;
+    static constexpr std::uint8_t kAllSides = 15;
+
+    int rightEdge = 0;         // twips from the row's left
+    QColor shading;            // invalid: none
+    std::uint8_t borders = 0;  // sides drawn as a line
 };
 
 // Writes paragraphs, runs, tables and pictures into a QTextDocument. Knows nothing of RTF
@@ -33,8 +41,7 @@ class RtfDocumentBuilder {
     // Image data (PNG or JPEG) shown at the given size in pixels (empty: its own size).
     void AddImage(const QByteArray& data, QSizeF size, bool inTable);
     // Cell layout for the rows that follow (\trowd ... \cellx).
-    void SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, bool bordered,
-                      Qt::Alignment alignment);
+    void SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, Qt::Alignment alignment);
     // Distance between the tab stops a paragraph does not set itself.
     void SetDefaultTabDistance(int twips);
     // The paragraph still open at the end of the document takes its format.
@@ -52,7 +59,7 @@ class RtfDocumentBuilder {
 
     std::vector<RtfCellDef> cells_;
     int rowLeft_ = 0;
-    bool bordered_ = false;
+
     Qt::Alignment tableAlignment_ = Qt::AlignLeft;
     QTextTable* table_ = nullptr;
     int row_ = 0;

@@ -12,6 +12,8 @@ using K = RtfKeyword;
 constexpr int kMaxUnicodeSkip = 16;
 constexpr std::size_t kMaxCells = 64;
 constexpr char16_t kReplacement = 0xFFFD;
+// Marks a border side read from \trbrdrX (the whole row) rather than \clbrdrX.
+constexpr std::uint8_t kRowBorderFlag = 0x80;
 
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -550,8 +552,9 @@ bool RtfInterpreter::ApplyTableWord(RtfKeyword keyword, int param) {
             rowCells_.clear();
             nextCellShading_ = QColor();
             rowLeft_ = 0;
-            rowBordered_ = false;
-            borderPending_ = false;
+            rowBorders_ = 0;
+            nextCellBorders_ = 0;
+            borderSide_ = 0;
             rowAlignment_ = Qt::AlignLeft;
             rowOpen_ = true;
             break;
@@ -569,28 +572,47 @@ bool RtfInterpreter::ApplyTableWord(RtfKeyword keyword, int param) {
                 nextCellShading_ = formats_.colors[param];
             }
             break;
-        case K::CellBorder:
-            borderPending_ = true;
+            // A side is named first; the border style that follows says whether a line is drawn.
+        case K::CellBorderTop:
+            borderSide_ = RtfCellDef::kTop;
+            break;
+        case K::CellBorderLeft:
+            borderSide_ = RtfCellDef::kLeft;
+            break;
+        case K::CellBorderBottom:
+            borderSide_ = RtfCellDef::kBottom;
+            break;
+        case K::CellBorderRight:
+            borderSide_ = RtfCellDef::kRight;
+            break;
+        case K::RowBorder:
+            borderSide_ = RtfCellDef::kAllSides | kRowBorderFlag;
             break;
         case K::BorderNone:
-            borderPending_ = false;
+            borderSide_ = 0;
             break;
         case K::BorderStyle:
-            if (borderPending_) {
-                rowBordered_ = true;
+            if ((borderSide_ & kRowBorderFlag) != 0) {
+                rowBorders_ = RtfCellDef::kAllSides;
+            } else {
+                nextCellBorders_ = static_cast<std::uint8_t>(nextCellBorders_ | borderSide_);
             }
+            borderSide_ = 0;
             break;
         case K::CellRight:
             if (rowCells_.size() < kMaxCells) {
-                rowCells_.push_back(RtfCellDef{param, nextCellShading_});
+                rowCells_.push_back(
+                    RtfCellDef{param, nextCellShading_,
+                               static_cast<std::uint8_t>(nextCellBorders_ | rowBorders_)});
             }
             nextCellShading_ = QColor();
-            borderPending_ = false;
+            nextCellBorders_ = 0;
+            borderSide_ = 0;
             break;
         default:
             return false;
     }
-    builder_.SetRowLayout(rowCells_, rowLeft_, rowBordered_, rowAlignment_);
+    builder_.SetRowLayout(rowCells_, rowLeft_, rowAlignment_);
     return true;
 }
 

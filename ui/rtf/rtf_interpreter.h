@@ -83,10 +83,11 @@ class RtfInterpreter : public RtfTokenSink {
     std::vector<RtfCellDef> rowCells_;
     QColor nextCellShading_;
     int rowLeft_ = 0;
-    bool rowOpen_ = false;  // \trowd read, \row not yet
-    bool rowBordered_ = false;
+    bool rowOpen_ = false;              // \trowd read, \row not yet
+    std::uint8_t rowBorders_ = 0;       // sides every cell of the row draws (\trbrdrX)
+    std::uint8_t nextCellBorders_ = 0;  // sides of the cell the next \cellx closes
+    std::uint8_t borderSide_ = 0;       // side(s) the next border style applies to
     Qt::Alignment rowAlignment_ = Qt::AlignLeft;
-    bool borderPending_ = false;
 };
 
 }  // namespace ondrel

@@ -100,7 +100,11 @@ enum class RtfKeyword : std::uint16_t {
     CellRight,
     CellShading,
     RowLeft,
-    CellBorder,
+    CellBorderTop,
+    CellBorderLeft,
+    CellBorderBottom,
+    CellBorderRight,
+    RowBorder,
     BorderNone,
     BorderStyle,
     // pictures

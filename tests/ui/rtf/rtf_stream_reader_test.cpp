@@ -224,9 +224,26 @@ TEST(RtfStreamReader, TableCellsAndAfterText) {
     EXPECT_EQ(cellText(1, 1), U("D"));
     EXPECT_EQ(FormatAt(*doc, U("A")).fontWeight(), QFont::Bold);
     EXPECT_EQ(BlockFormatAt(*doc, U("A")).alignment(), Qt::AlignHCenter);
-    EXPECT_EQ(table->format().border(), 1.0);
+    const auto cellFormat = [&](int row, int column) {
+        return table->cellAt(row, column).format().toTableCellFormat();
+    };
+    EXPECT_EQ(cellFormat(0, 0).topBorder(), 1.0);  // only the sides the row names are drawn
+    EXPECT_EQ(cellFormat(0, 0).bottomBorder(), 0.0);
+    EXPECT_EQ(cellFormat(1, 0).topBorder(), 0.0);
     EXPECT_EQ(doc->begin().text(), U("Before"));
     EXPECT_TRUE(TextOf(*doc).endsWith(U("After")));
+}
+
+TEST(RtfStreamReader, ParagraphMarkBeforeCellMarkLeavesNoEmptyParagraph) {
+    const auto doc = ReadRtf(
+        R"({\rtf1\trowd\cellx1000\cellx2000{\pard\intbl A\par}\cell{\pard\intbl B\par}\cell\row})");
+    auto* table = qobject_cast<QTextTable*>(doc->rootFrame()->childFrames().value(0));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->columns(), 2);
+    const QTextTableCell first = table->cellAt(0, 0);
+    EXPECT_EQ(first.firstCursorPosition().block(), first.lastCursorPosition().block());
+    EXPECT_EQ(first.firstCursorPosition().block().text(), U("A"));
+    EXPECT_EQ(table->cellAt(0, 1).firstCursorPosition().block().text(), U("B"));
 }
 
 TEST(RtfStreamReader, RowWithoutIntblIsStillATable) {
