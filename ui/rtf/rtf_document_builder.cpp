@@ -65,10 +65,10 @@ void RtfDocumentBuilder::StartTable() {
     format.setCellSpacing(0);
     format.setBorderCollapse(true);
     format.setBorder(0);  // each cell draws the sides its definition names
-    format.setAlignment(tableAlignment_);
+    format.setAlignment(rowLayout_.alignment);
     QList<QTextLength> widths;
-    int left = rowLeft_;
-    for (const RtfCellDef& cell : cells_) {
+    int left = rowLayout_.left;
+    for (const RtfCellDef& cell : rowLayout_.cells) {
         const int width = std::max(cell.rightEdge - left, 0);
         widths.append(QTextLength(QTextLength::FixedLength, TwipsToPixels(width)));
         left = std::max(left, cell.rightEdge);
@@ -78,7 +78,7 @@ void RtfDocumentBuilder::StartTable() {
     }
     // The table follows the paragraph just ended; no empty paragraph is left between them.
     paragraphPending_ = false;
-    const int columns = std::clamp(static_cast<int>(cells_.size()), 1, kMaxColumns);
+    const int columns = std::clamp(static_cast<int>(rowLayout_.cells.size()), 1, kMaxColumns);
     table_ = cursor_.insertTable(1, columns, format);
     row_ = 0;
     rowClosed_ = false;
@@ -105,8 +105,8 @@ void RtfDocumentBuilder::MoveToCell(int row, int column) {
     row_ = row;
     column_ = column;
     QTextTableCell cell = table_->cellAt(row, column);
-    if (column < static_cast<int>(cells_.size())) {
-        cell.setFormat(CellFormat(cell.format().toTableCellFormat(), cells_[column]));
+    if (column < static_cast<int>(rowLayout_.cells.size())) {
+        cell.setFormat(CellFormat(cell.format().toTableCellFormat(), rowLayout_.cells[column]));
     }
     cursor_ = cell.firstCursorPosition();
     paragraphPending_ = false;
@@ -158,11 +158,8 @@ void RtfDocumentBuilder::AddImage(const QByteArray& data, QSizeF size, bool inTa
     cursor_.insertImage(format);
 }
 
-void RtfDocumentBuilder::SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge,
-                                      Qt::Alignment alignment) {
-    cells_ = std::move(cells);
-    rowLeft_ = leftEdge;
-    tableAlignment_ = alignment;
+void RtfDocumentBuilder::SetRowLayout(const RtfRowLayout& layout) {
+    rowLayout_ = layout;
 }
 
 void RtfDocumentBuilder::SetDefaultTabDistance(int twips) {

@@ -10,23 +10,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "ui/rtf/rtf_row_definition.h"
+
 class QTextDocument;
 class QTextTable;
 
 namespace ondrel {
-
-// One cell of a table row as \cellx defines it.
-struct RtfCellDef {
-    static constexpr std::uint8_t kTop = 1;
-    static constexpr std::uint8_t kLeft = 2;
-    static constexpr std::uint8_t kBottom = 4;
-    static constexpr std::uint8_t kRight = 8;
-    static constexpr std::uint8_t kAllSides = 15;
-
-    int rightEdge = 0;         // twips from the row's left
-    QColor shading;            // invalid: none
-    std::uint8_t borders = 0;  // sides drawn as a line
-};
 
 // Writes paragraphs, runs, tables and pictures into a QTextDocument. Knows nothing of RTF
 // syntax: it is told what to append and in which table context.
@@ -41,7 +30,7 @@ class RtfDocumentBuilder {
     // Image data (PNG or JPEG) shown at the given size in pixels (empty: its own size).
     void AddImage(const QByteArray& data, QSizeF size, bool inTable);
     // Cell layout for the rows that follow (\trowd ... \cellx).
-    void SetRowLayout(std::vector<RtfCellDef> cells, int leftEdge, Qt::Alignment alignment);
+    void SetRowLayout(const RtfRowLayout& layout);
     // Distance between the tab stops a paragraph does not set itself.
     void SetDefaultTabDistance(int twips);
     // The paragraph still open at the end of the document takes its format.
@@ -57,10 +46,8 @@ class RtfDocumentBuilder {
     QTextCursor cursor_;
     bool paragraphPending_ = false;  // a paragraph mark was read; its break is written lazily
 
-    std::vector<RtfCellDef> cells_;
-    int rowLeft_ = 0;
+    RtfRowLayout rowLayout_;  // cells of the rows being read
 
-    Qt::Alignment tableAlignment_ = Qt::AlignLeft;
     QTextTable* table_ = nullptr;
     int row_ = 0;
     int column_ = 0;

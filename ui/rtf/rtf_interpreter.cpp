@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/rtf/rtf_properties.h"
+
 namespace ondrel {
 
 namespace {
@@ -10,20 +12,13 @@ namespace {
 using K = RtfKeyword;
 
 constexpr int kMaxUnicodeSkip = 16;
-constexpr std::size_t kMaxCells = 64;
 constexpr char16_t kReplacement = 0xFFFD;
-// Marks a border side read from \trbrdrX (the whole row) rather than \clbrdrX.
-constexpr std::uint8_t kRowBorderFlag = 0x80;
 
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
 }
 bool IsLowSurrogate(char16_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-bool On(bool hasParam, int param) {
-    return !hasParam || param != 0;
 }
 
 // Characters that would break the document's own structure (paragraph and frame marks,
@@ -263,14 +258,12 @@ void RtfInterpreter::OnControlWord(std::string_view word, bool hasParam, std::in
             ApplyPictureWord(keyword, param);
             return;
         default:
-            HandleWord(keyword, word, hasParam, param);
+            HandleWord(keyword, hasParam, param);
             return;
     }
 }
 
-void RtfInterpreter::HandleWord(RtfKeyword keyword, std::string_view word, bool hasParam,
-                                int param) {
-    (void)word;
+void RtfInterpreter::HandleWord(RtfKeyword keyword, bool hasParam, int param) {
     RtfGroupState& state = State();
     switch (keyword) {
         case K::Ansi:
@@ -394,225 +387,20 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, std::string_view word, bool 
         default:
             break;
     }
-    if (!ApplyCharacterWord(keyword, hasParam, param) &&
-        !ApplyParagraphWord(keyword, hasParam, param)) {
+    if (!ApplyCharacterWord(state.chars, keyword, hasParam, param) &&
+        !ApplyParagraphWord(state.para, keyword, hasParam, param)) {
         ApplyTableWord(keyword, param);
     }
 }
 
-bool RtfInterpreter::ApplyCharacterWord(RtfKeyword keyword, bool hasParam, int param) {
-    RtfCharState& chars = State().chars;
-    switch (keyword) {
-        case K::Plain:
-            chars = RtfCharState{};
-            break;
-        case K::Font:
-            chars.font = hasParam ? param : 0;
-            break;
-        case K::FontSize:
-            chars.halfPoints = hasParam ? param : 24;
-            break;
-        case K::Bold:
-            chars.bold = On(hasParam, param);
-            break;
-        case K::Italic:
-            chars.italic = On(hasParam, param);
-            break;
-        case K::Underline:
-            chars.underline = On(hasParam, param);
-            break;
-        case K::UnderlineNone:
-            chars.underline = false;
-            break;
-        case K::Strike:
-            chars.strike = On(hasParam, param);
-            break;
-        case K::Superscript:
-            chars.script = 1;
-            break;
-        case K::Subscript:
-            chars.script = -1;
-            break;
-        case K::NoSuperSub:
-            chars.script = 0;
-            break;
-        case K::Hidden:
-            chars.hidden = On(hasParam, param);
-            break;
-        case K::Foreground:
-            chars.foreground = param;
-            break;
-        case K::Background:
-        case K::Highlight:
-            chars.background = param;
-            break;
-        case K::Loch:
-        case K::Hich:
-        case K::Rtlch:
-        case K::Ltrch:
-            chars.doubleByte = false;
-            break;
-        case K::Dbch:
-            chars.doubleByte = true;
-            break;
-        // Associated properties count only for double-byte text; after \rtlch they describe
-        // right-to-left text, which these documents do not hold.
-        case K::AssocFont:
-            if (chars.doubleByte) {
-                chars.assocFont = param;
-            }
-            break;
-        case K::AssocFontSize:
-            if (chars.doubleByte) {
-                chars.assocHalfPoints = param;
-            }
-            break;
-        case K::AssocBold:
-            if (chars.doubleByte) {
-                chars.assocBold = On(hasParam, param) ? 1 : 0;
-            }
-            break;
-        case K::AssocItalic:
-            if (chars.doubleByte) {
-                chars.assocItalic = On(hasParam, param) ? 1 : 0;
-            }
-            break;
-        default:
-            return false;
-    }
-    return true;
-}
-
-bool RtfInterpreter::ApplyParagraphWord(RtfKeyword keyword, bool hasParam, int param) {
-    RtfParaState& para = State().para;
-    switch (keyword) {
-        case K::Pard:
-            para = RtfParaState{};
-            break;
-        case K::AlignLeft:
-            para.alignment = RtfAlignment::Left;
-            break;
-        case K::AlignCenter:
-            para.alignment = RtfAlignment::Center;
-            break;
-        case K::AlignRight:
-            para.alignment = RtfAlignment::Right;
-            break;
-        case K::AlignJustify:
-            para.alignment = RtfAlignment::Justify;
-            break;
-        case K::LeftIndent:
-            para.leftIndent = param;
-            break;
-        case K::RightIndent:
-            para.rightIndent = param;
-            break;
-        case K::FirstIndent:
-            para.firstIndent = param;
-            break;
-        case K::SpaceBefore:
-            para.spaceBefore = param;
-            break;
-        case K::SpaceAfter:
-            para.spaceAfter = param;
-            break;
-        case K::LineSpacing:
-            para.lineSpacing = param;
-            break;
-        case K::LineMultiple:
-            para.lineMultiple = On(hasParam, param);
-            break;
-        case K::InTable:
-            para.inTable = On(hasParam, param);
-            break;
-        case K::TabRight:
-            para.nextTabKind = 2;
-            break;
-        case K::TabCenter:
-            para.nextTabKind = 1;
-            break;
-        case K::TabDecimal:
-            para.nextTabKind = 3;
-            break;
-        case K::TabStop:
-            if (para.tabCount < RtfParaState::kMaxTabs) {
-                para.tabs[para.tabCount++] = RtfTabStop{param, para.nextTabKind};
-            }
-            para.nextTabKind = 0;
-            break;
-        default:
-            return false;
-    }
-    return true;
-}
-
 bool RtfInterpreter::ApplyTableWord(RtfKeyword keyword, int param) {
-    switch (keyword) {
-        case K::RowDefaults:
-            rowCells_.clear();
-            nextCellShading_ = QColor();
-            rowLeft_ = 0;
-            rowBorders_ = 0;
-            nextCellBorders_ = 0;
-            borderSide_ = 0;
-            rowAlignment_ = Qt::AlignLeft;
-            rowOpen_ = true;
-            break;
-        case K::RowCenter:
-            rowAlignment_ = Qt::AlignHCenter;
-            break;
-        case K::RowRight:
-            rowAlignment_ = Qt::AlignRight;
-            break;
-        case K::RowLeft:
-            rowLeft_ = param;
-            break;
-        case K::CellShading:
-            if (param > 0 && static_cast<std::size_t>(param) < formats_.colors.size()) {
-                nextCellShading_ = formats_.colors[param];
-            }
-            break;
-            // A side is named first; the border style that follows says whether a line is drawn.
-        case K::CellBorderTop:
-            borderSide_ = RtfCellDef::kTop;
-            break;
-        case K::CellBorderLeft:
-            borderSide_ = RtfCellDef::kLeft;
-            break;
-        case K::CellBorderBottom:
-            borderSide_ = RtfCellDef::kBottom;
-            break;
-        case K::CellBorderRight:
-            borderSide_ = RtfCellDef::kRight;
-            break;
-        case K::RowBorder:
-            borderSide_ = RtfCellDef::kAllSides | kRowBorderFlag;
-            break;
-        case K::BorderNone:
-            borderSide_ = 0;
-            break;
-        case K::BorderStyle:
-            if ((borderSide_ & kRowBorderFlag) != 0) {
-                rowBorders_ = RtfCellDef::kAllSides;
-            } else {
-                nextCellBorders_ = static_cast<std::uint8_t>(nextCellBorders_ | borderSide_);
-            }
-            borderSide_ = 0;
-            break;
-        case K::CellRight:
-            if (rowCells_.size() < kMaxCells) {
-                rowCells_.push_back(
-                    RtfCellDef{param, nextCellShading_,
-                               static_cast<std::uint8_t>(nextCellBorders_ | rowBorders_)});
-            }
-            nextCellShading_ = QColor();
-            nextCellBorders_ = 0;
-            borderSide_ = 0;
-            break;
-        default:
-            return false;
+    if (!row_.Apply(keyword, param, formats_.colors)) {
+        return false;
     }
-    builder_.SetRowLayout(rowCells_, rowLeft_, rowAlignment_);
+    if (keyword == K::RowDefaults) {
+        rowOpen_ = true;
+    }
+    builder_.SetRowLayout(row_.Layout());
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "ui/rtf/rtf_formats.h"
 #include "ui/rtf/rtf_keywords.h"
 #include "ui/rtf/rtf_picture.h"
+#include "ui/rtf/rtf_row_definition.h"
 #include "ui/rtf/rtf_state.h"
 #include "ui/rtf/rtf_tokenizer.h"
 
@@ -51,9 +52,7 @@ class RtfInterpreter : public RtfTokenSink {
     void FlushPendingSurrogate();
     void FlushText();
     void EndParagraph();
-    void HandleWord(RtfKeyword keyword, std::string_view word, bool hasParam, int param);
-    bool ApplyCharacterWord(RtfKeyword keyword, bool hasParam, int param);
-    bool ApplyParagraphWord(RtfKeyword keyword, bool hasParam, int param);
+    void HandleWord(RtfKeyword keyword, bool hasParam, int param);
     bool ApplyTableWord(RtfKeyword keyword, int param);
     void ApplyFontTableWord(RtfKeyword keyword, std::string_view word, int param);
     void ApplyPictureWord(RtfKeyword keyword, int param);
@@ -80,14 +79,8 @@ class RtfInterpreter : public RtfTokenSink {
     std::optional<QColor> colorEntry_;
     std::optional<RtfPicture> picture_;
 
-    std::vector<RtfCellDef> rowCells_;
-    QColor nextCellShading_;
-    int rowLeft_ = 0;
-    bool rowOpen_ = false;              // \trowd read, \row not yet
-    std::uint8_t rowBorders_ = 0;       // sides every cell of the row draws (\trbrdrX)
-    std::uint8_t nextCellBorders_ = 0;  // sides of the cell the next \cellx closes
-    std::uint8_t borderSide_ = 0;       // side(s) the next border style applies to
-    Qt::Alignment rowAlignment_ = Qt::AlignLeft;
+    RtfRowDefinition row_;
+    bool rowOpen_ = false;  // \trowd read, \row not yet
 };
 
 }  // namespace ondrel
