@@ -16,8 +16,14 @@ std::filesystem::path ExchangeFolder() {
 #endif
 }
 
-std::filesystem::path AgreementImagePath() { return ExchangeFolder() / "userAgreement-1.jpg"; }
-std::filesystem::path PreviewSignaturePath() { return ExchangeFolder() / "sign-temp.bmp"; }
-std::filesystem::path FinalSignaturePath() { return ExchangeFolder() / "sign.bmp"; }
+std::filesystem::path AgreementImagePath() {
+    return ExchangeFolder() / "userAgreement-1.jpg";
+}
+std::filesystem::path PreviewSignaturePath() {
+    return ExchangeFolder() / "sign-temp.bmp";
+}
+std::filesystem::path FinalSignaturePath() {
+    return ExchangeFolder() / "sign.bmp";
+}
 
 }  // namespace ondrel

@@ -9,7 +9,7 @@ namespace ondrel {
 
 // "/tmp/ondrelTemp", or the folder named by ONDREL_EXCHANGE_DIR.
 std::filesystem::path ExchangeFolder();
-std::filesystem::path AgreementImagePath();  // <exchange>/userAgreement-1.jpg
+std::filesystem::path AgreementImagePath();    // <exchange>/userAgreement-1.jpg
 std::filesystem::path PreviewSignaturePath();  // <exchange>/sign-temp.bmp
 std::filesystem::path FinalSignaturePath();    // <exchange>/sign.bmp
 

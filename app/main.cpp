@@ -1,10 +1,7 @@
-#include <QApplication>
-
-#include "ui/sign_dialog.h"
+#include "app/ondrel_sign_app.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    ondrel::COndrel_signDlg dialog;
-    dialog.exec();
+    ondrel::COndrel_signApp app(argc, argv);
+    app.InitInstance();
     return 0;
 }

@@ -20,12 +20,12 @@ struct BmpLayout {
     int width = 0;
     int height = 0;
     int depth = 24;
-    std::uint32_t stride = 0;           // bytes per row, padded to a multiple of 4
-    std::uint32_t pixelBytes = 0;       // S = stride * height
+    std::uint32_t stride = 0;             // bytes per row, padded to a multiple of 4
+    std::uint32_t pixelBytes = 0;         // S = stride * height
     std::uint32_t colorTableEntries = 0;  // 2^depth for depths 1, 4, 8; 0 at 24
-    std::uint32_t colorTableBytes = 0;  // T = 4 * entries
-    std::uint32_t pixelOffset = 0;      // bfOffBits = 54 + T
-    std::uint32_t fileSize = 0;         // bfSize = 54 + T + S
+    std::uint32_t colorTableBytes = 0;    // T = 4 * entries
+    std::uint32_t pixelOffset = 0;        // bfOffBits = 54 + T
+    std::uint32_t fileSize = 0;           // bfSize = 54 + T + S
 };
 
 std::uint32_t BmpStride(int depth, int width);

@@ -25,7 +25,7 @@ struct Rect {
 };
 
 class SignatureSurface {
-public:
+  public:
     SignatureSurface() = default;
     SignatureSurface(int width, int height);
 
@@ -48,7 +48,7 @@ public:
     // Sets pixels [x0, x1) of row y to black, clipped to the surface.
     void FillSpanBlack(int y, int x0, int x1);
 
-private:
+  private:
     std::size_t Index(int x, int y) const {
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                static_cast<std::size_t>(x);

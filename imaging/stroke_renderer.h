@@ -31,7 +31,9 @@ Point ScalePoint(std::uint16_t x, std::uint16_t y, std::int32_t areaWidth, std::
                  TabletExtent extent);
 
 // Segment width in pixels for a pressure: pressure >> 7.
-constexpr int SegmentWidth(std::uint16_t pressure) { return pressure >> 7; }
+constexpr int SegmentWidth(std::uint16_t pressure) {
+    return pressure >> 7;
+}
 
 // Draws a solid black segment of the given width (0 and 1: one pixel wide) with round ends,
 // clipped to the surface. Returns the rectangle of pixels it may have changed (unclipped).

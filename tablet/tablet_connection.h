@@ -17,7 +17,7 @@ inline constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
 inline constexpr std::uint32_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
 
 class TabletConnection {
-public:
+  public:
     // Chooses the USB implementation from the environment: the simulated tablet when
     // ONDREL_TABLET_SIM names a script, libusb otherwise. Must be created on the window thread.
     explicit TabletConnection(TabletWindow& window);
@@ -42,7 +42,7 @@ public:
     bool isOpen() const;
     TabletExtent extent() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

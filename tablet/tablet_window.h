@@ -12,7 +12,7 @@ inline constexpr std::string_view STATUS_CONNECTED = "设备已连接";
 inline constexpr std::string_view STATUS_DISCONNECTED = "设备未连接";
 
 class TabletWindow {
-public:
+  public:
     virtual ~TabletWindow() = default;
     // Shows a status text (UTF-8) in the window's status line.
     virtual void SetStatusText(std::string_view utf8) = 0;

@@ -7,7 +7,7 @@ namespace ondrel {
 // The signing window.
 class COndrel_signDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit COndrel_signDlg(QWidget* parent = nullptr);
 };
 

@@ -1,0 +1,26 @@
+#include "app/ondrel_sign_app.h"
+
+#include "app/agreement_refresh.h"
+#include "app/exchange_paths.h"
+#include "app/site_script.h"
+#include "ui/sign_dialog.h"
+
+namespace ondrel {
+
+COndrel_signApp::COndrel_signApp(int& argc, char** argv) : application_(argc, argv), argc_(argc) {}
+
+bool COndrel_signApp::InitInstance() {
+    // The window's placement is kept per user under this organisation and the program's name
+    // (the executable's base name, Qt's default application name).
+    QCoreApplication::setOrganizationName(QStringLiteral("Varnock software"));
+
+    if (AgreementNeedsRefresh(kAgreementDocument, AgreementImagePath(), argc_)) {
+        RunSiteScript(kRefreshTemplate, kRefreshBatch);
+    }
+
+    COndrel_signDlg dialog;
+    dialog.exec();
+    return false;
+}
+
+}  // namespace ondrel

@@ -1,0 +1,106 @@
+// How fast reports become ink, and how fast a preview file is written, beside Qt's own BMP
+// writer and a plain write of the same number of bytes (the floor).
+
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "imaging/area_capture.h"
+#include "imaging/stroke_renderer.h"
+
+namespace ondrel {
+namespace {
+
+constexpr int kAreaWidth = 1785;
+constexpr int kAreaHeight = 1020;
+constexpr TabletExtent kExtent{40000, 50000};
+
+// A handwriting-like trace: loops drifting across the tablet, a report every ~0.25 mm, the pen
+// lifted every 400 reports, pressure wandering around 1000.
+std::vector<std::array<std::uint8_t, 8>> SignatureReports(int count) {
+    std::vector<std::array<std::uint8_t, 8>> reports;
+    reports.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const double t = i * 0.05;
+        const auto x = static_cast<std::uint16_t>(4000 + (i % 4000) * 8 + 1500 * std::cos(t));
+        const auto y = static_cast<std::uint16_t>(25000 + 9000 * std::sin(t * 0.7));
+        const std::uint16_t pressure =
+            (i % 400 == 399) ? 0 : static_cast<std::uint16_t>(1000 + 200 * std::sin(t * 0.3));
+        reports.push_back({0x07, 0x80, static_cast<std::uint8_t>(x),
+                           static_cast<std::uint8_t>(x >> 8), static_cast<std::uint8_t>(y),
+                           static_cast<std::uint8_t>(y >> 8), static_cast<std::uint8_t>(pressure),
+                           static_cast<std::uint8_t>(pressure >> 8)});
+    }
+    return reports;
+}
+
+void BM_ReportsToInk(benchmark::State& state) {
+    const auto reports = SignatureReports(20000);
+    SignatureSurface surface(kAreaWidth, kAreaHeight);
+    PenState pen;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const PenReport report = DecodePenReport(reports[next]);
+        benchmark::DoNotOptimize(RenderPenReport(pen, report, kExtent, surface));
+        next = (next + 1) % reports.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ReportsToInk);
+
+struct PreviewFixture {
+    PreviewFixture() : surface(kAreaWidth, kAreaHeight) {
+        PenState pen;
+        for (const auto& bytes : SignatureReports(4000)) {
+            RenderPenReport(pen, DecodePenReport(bytes), kExtent, surface);
+        }
+        folder = std::filesystem::temp_directory_path() / "ondrel-bench";
+        std::filesystem::create_directories(folder);
+    }
+    ~PreviewFixture() { std::filesystem::remove_all(folder); }
+    SignatureSurface surface;
+    std::filesystem::path folder;
+};
+
+void BM_PreviewSave(benchmark::State& state) {
+    PreviewFixture fixture;
+    const auto target = fixture.folder / "sign-temp.bmp";
+    for (auto _ : state) {
+        const auto bitmap = CopyAreaToBitmap({0, 0, kAreaWidth, kAreaHeight}, fixture.surface);
+        benchmark::DoNotOptimize(SaveBitmapToFile(&*bitmap, target, 24));
+    }
+}
+BENCHMARK(BM_PreviewSave)->Unit(benchmark::kMillisecond);
+
+void BM_QtBmpWriter(benchmark::State& state) {
+    PreviewFixture fixture;
+    const auto target = QString::fromStdString((fixture.folder / "qt.bmp").string());
+    for (auto _ : state) {
+        // The same work: copy the area, then let Qt encode and write it.
+        const QImage view(reinterpret_cast<const uchar*>(fixture.surface.pixels()), kAreaWidth,
+                          kAreaHeight, kAreaWidth * 4, QImage::Format_RGB32);
+        const QImage copy = view.copy();
+        benchmark::DoNotOptimize(copy.save(target, "BMP"));
+    }
+}
+BENCHMARK(BM_QtBmpWriter)->Unit(benchmark::kMillisecond);
+
+void BM_PlainWriteFloor(benchmark::State& state) {
+    PreviewFixture fixture;
+    const std::vector<char> bytes(5463174, '\x7f');
+    const auto target = (fixture.folder / "floor.bin").string();
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(target.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+}
+BENCHMARK(BM_PlainWriteFloor)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ondrel
+
+BENCHMARK_MAIN();

@@ -1,0 +1,74 @@
+// Writing a BMP file so that the host never reads a torn one: the bytes go to a temporary file
+// beside the target, which is then renamed over it in one step.
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "imaging/area_capture.h"
+#include "imaging/bmp_layout.h"
+
+namespace ondrel {
+namespace {
+
+// Largest file written: BMP sizes are 32-bit, and a signature area never comes near this.
+constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
+
+std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target) {
+    std::random_device entropy;
+    const std::string suffix = std::to_string(entropy()) + std::to_string(entropy() & 0xFFFF);
+    std::filesystem::path temporary = target;
+    temporary.replace_filename("." + target.filename().string() + "." + suffix + ".tmp");
+    return temporary;
+}
+
+bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    // "x": fail rather than reuse a file someone else created under this name.
+    std::FILE* file = std::fopen(path.string().c_str(), "wbx");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    return written && closed;
+}
+
+}  // namespace
+
+int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth) {
+    if (bitmap == nullptr || bitmap->width <= 0 || bitmap->height <= 0) {
+        return 0;
+    }
+    const int depth = ChooseBmpDepth(displayDepth);
+    const std::uint64_t size =
+        kBmpHeadersSize + 1024 + std::uint64_t{BmpStride(depth, bitmap->width)} * bitmap->height;
+    if (size > kMaxFileSize) {
+        return 0;
+    }
+    const std::vector<std::uint8_t> bytes = EncodeBmp(*bitmap, depth);
+
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::filesystem::path temporary = TemporaryPathBeside(path);
+        if (!WriteNewFile(temporary, bytes)) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            if (!std::filesystem::is_directory(
+                    path.parent_path().empty() ? "." : path.parent_path(), ignored)) {
+                return 0;  // no folder to write into
+            }
+            continue;
+        }
+        std::error_code renameError;
+        std::filesystem::rename(temporary, path, renameError);
+        if (!renameError) {
+            return 1;
+        }
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return 0;
+    }
+    return 0;
+}
+
+}  // namespace ondrel

@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <QImage>
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "imaging/area_capture.h"
+#include "imaging/bmp_layout.h"
+#include "imaging/stroke_renderer.h"
+
+namespace ondrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class BmpWriterTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() /
+            ("ondrel-bmp-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(folder_, fs::perms::owner_all, ignored);
+        fs::remove_all(folder_, ignored);
+    }
+    // Files in the folder other than the given ones.
+    std::vector<std::string> Leftovers(std::initializer_list<std::string> expected) const {
+        std::vector<std::string> others;
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            const std::string name = entry.path().filename().string();
+            if (std::find(expected.begin(), expected.end(), name) == expected.end()) {
+                others.push_back(name);
+            }
+        }
+        return others;
+    }
+
+    fs::path folder_;
+};
+
+// A small signature: a thick diagonal and a thin horizontal line on white.
+SignatureSurface SampleSignature(int width, int height) {
+    SignatureSurface surface(width, height);
+    DrawSegment(surface, {2, 2}, {width - 3, height - 3}, 3);
+    DrawSegment(surface, {0, height / 2}, {width - 1, height / 2}, 0);
+    return surface;
+}
+
+TEST(CopyAreaToBitmap, EmptyRectangleGivesNoBitmap) {
+    const SignatureSurface surface(10, 10);
+    EXPECT_FALSE(CopyAreaToBitmap({0, 0, 0, 10}, surface));
+    EXPECT_FALSE(CopyAreaToBitmap({5, 5, 5, 4}, surface));
+    EXPECT_EQ(SaveBitmapToFile(nullptr, "unused.bmp", 24), 0);
+}
+
+TEST_F(BmpWriterTest, ThreeByTwoAtDepth24StoresTheBottomRowFirst) {
+    SignatureSurface surface(3, 2);
+    surface.SetBlack(0, 1);  // bottom-left pixel
+    const auto bitmap = CopyAreaToBitmap({0, 0, 3, 2}, surface);
+    ASSERT_TRUE(bitmap);
+    const fs::path target = folder_ / "sign.bmp";
+    ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 32), 1);
+    const auto bytes = ReadAll(target);
+    ASSERT_EQ(bytes.size(), 78u);
+    // First stored row is the bottom row: black, white, white, then 3 padding bytes.
+    const std::vector<std::uint8_t> bottom(bytes.begin() + 54, bytes.begin() + 66);
+    EXPECT_EQ(bottom, (std::vector<std::uint8_t>{0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0}));
+    const std::vector<std::uint8_t> top(bytes.begin() + 66, bytes.end());
+    EXPECT_EQ(top,
+              (std::vector<std::uint8_t>{255, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0}));
+}
+
+TEST_F(BmpWriterTest, WhiteAreaIsAllFFButThePadding) {
+    const SignatureSurface surface(7, 5);
+    const auto bitmap = CopyAreaToBitmap({0, 0, 7, 5}, surface);
+    const fs::path target = folder_ / "white.bmp";
+    ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 24), 1);
+    const auto bytes = ReadAll(target);
+    const std::uint32_t stride = BmpStride(24, 7);
+    for (std::size_t i = 54; i < bytes.size(); ++i) {
+        const bool padding = (i - 54) % stride >= 21;
+        EXPECT_EQ(bytes[i], padding ? 0 : 0xFF) << "byte " << i;
+    }
+    const auto one = CopyAreaToBitmap({0, 0, 1, 1}, surface);
+    ASSERT_EQ(SaveBitmapToFile(&*one, folder_ / "one.bmp", 24), 1);
+    EXPECT_EQ(fs::file_size(folder_ / "one.bmp"), 58u);
+}
+
+TEST_F(BmpWriterTest, QtReadsBackTheSamePixelsAtEveryDepth) {
+    const SignatureSurface surface = SampleSignature(37, 23);
+    const auto bitmap = CopyAreaToBitmap({0, 0, 37, 23}, surface);
+    for (const int displayDepth : {32, 8, 4, 1}) {
+        const fs::path target = folder_ / ("depth" + std::to_string(displayDepth) + ".bmp");
+        ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, displayDepth), 1);
+        const auto bytes = ReadAll(target);
+        EXPECT_EQ(bytes[28], ChooseBmpDepth(displayDepth));
+        QImage image(QString::fromStdString(target.string()));
+        ASSERT_FALSE(image.isNull()) << displayDepth;
+        ASSERT_EQ(image.size(), QSize(37, 23));
+        for (int y = 0; y < 23; ++y) {
+            for (int x = 0; x < 37; ++x) {
+                ASSERT_EQ(image.pixel(x, y), surface.PixelAt(x, y))
+                    << "depth " << displayDepth << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST_F(BmpWriterTest, ImageMagickReadsBackTheSamePixels) {
+    if (std::system("command -v convert >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "ImageMagick is not installed";
+    }
+    const SignatureSurface surface = SampleSignature(29, 17);
+    const auto bitmap = CopyAreaToBitmap({0, 0, 29, 17}, surface);
+    for (const int displayDepth : {24, 8, 1}) {
+        const fs::path target = folder_ / "im.bmp";
+        const fs::path raw = folder_ / "im.gray";
+        ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, displayDepth), 1);
+        const std::string command =
+            "convert '" + target.string() + "' -depth 8 gray:'" + raw.string() + "' 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const auto grey = ReadAll(raw);
+        ASSERT_EQ(grey.size(), 29u * 17u);
+        for (int y = 0; y < 17; ++y) {
+            for (int x = 0; x < 29; ++x) {
+                const std::uint8_t expected = surface.PixelAt(x, y) == kBlack ? 0 : 255;
+                ASSERT_EQ(grey[static_cast<std::size_t>(y) * 29 + x], expected)
+                    << "depth " << displayDepth << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST_F(BmpWriterTest, ExistingFileIsReplacedWhole) {
+    const fs::path target = folder_ / "sign.bmp";
+    {
+        std::ofstream old(target, std::ios::binary);
+        old << std::string(100000, 'x');
+    }
+    const auto bitmap = CopyAreaToBitmap({0, 0, 3, 2}, SignatureSurface(3, 2));
+    ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 24), 1);
+    EXPECT_EQ(fs::file_size(target), 78u);
+    EXPECT_TRUE(Leftovers({"sign.bmp"}).empty());
+}
+
+TEST_F(BmpWriterTest, FailuresLeaveTheEarlierFileWholeAndNoTemporaryFile) {
+    const auto bitmap = CopyAreaToBitmap({0, 0, 4, 4}, SignatureSurface(4, 4));
+    // The folder does not exist.
+    EXPECT_EQ(SaveBitmapToFile(&*bitmap, folder_ / "missing" / "sign.bmp", 24), 0);
+    EXPECT_FALSE(fs::exists(folder_ / "missing"));
+
+    // A read-only folder with an earlier file in it.
+    const fs::path target = folder_ / "sign.bmp";
+    ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 24), 1);
+    const auto before = ReadAll(target);
+    fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+    const bool writable = std::ofstream(folder_ / "probe").good();  // root writes anyway
+    if (!writable) {
+        const auto larger = CopyAreaToBitmap({0, 0, 9, 9}, SignatureSurface(9, 9));
+        EXPECT_EQ(SaveBitmapToFile(&*larger, target, 24), 0);
+        EXPECT_EQ(ReadAll(target), before);
+    }
+    fs::permissions(folder_, fs::perms::owner_all);
+    fs::remove(folder_ / "probe");
+    EXPECT_TRUE(Leftovers({"sign.bmp"}).empty());
+
+    // The target name is taken by a folder: the rename fails, the temporary file goes.
+    fs::create_directories(folder_ / "busy.bmp");
+    EXPECT_EQ(SaveBitmapToFile(&*bitmap, folder_ / "busy.bmp", 24), 0);
+    EXPECT_TRUE(Leftovers({"sign.bmp", "busy.bmp"}).empty());
+}
+
+TEST_F(BmpWriterTest, WriteErrorMidFileLeavesTheEarlierFileWhole) {
+    // A file-size limit makes the write fail part-way, as a full disk does.
+    const fs::path target = folder_ / "sign.bmp";
+    const auto small = CopyAreaToBitmap({0, 0, 4, 4}, SignatureSurface(4, 4));
+    ASSERT_EQ(SaveBitmapToFile(&*small, target, 24), 1);
+    const auto before = ReadAll(target);
+
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = original;
+    limited.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const auto large = CopyAreaToBitmap({0, 0, 200, 200}, SignatureSurface(200, 200));
+    const int result = SaveBitmapToFile(&*large, target, 24);
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadAll(target), before);
+    EXPECT_TRUE(Leftovers({"sign.bmp"}).empty());
+}
+
+TEST_F(BmpWriterTest, ConcurrentReaderNeverSeesATornFile) {
+    // The host polls the file while the program rewrites it: every read must be a whole BMP,
+    // one of the images written, never a mixture or a truncated file.
+    const fs::path target = folder_ / "sign-temp.bmp";
+    const SignatureSurface a = SampleSignature(300, 120);
+    SignatureSurface b(200, 80);
+    DrawSegment(b, {0, 0}, {199, 79}, 9);
+    const auto bitmapA = CopyAreaToBitmap({0, 0, 300, 120}, a);
+    const auto bitmapB = CopyAreaToBitmap({0, 0, 200, 80}, b);
+    const auto bytesA = EncodeBmp(*bitmapA, 24);
+    const auto bytesB = EncodeBmp(*bitmapB, 24);
+    ASSERT_EQ(SaveBitmapToFile(&*bitmapA, target, 24), 1);
+
+    std::atomic<bool> writing{true};
+    std::atomic<int> reads{0};
+    std::atomic<int> torn{0};
+    std::thread host([&] {
+        while (writing.load() || reads.load() < 50) {
+            const auto seen = ReadAll(target);
+            if (seen != bytesA && seen != bytesB) {
+                ++torn;
+            }
+            ++reads;
+        }
+    });
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_EQ(SaveBitmapToFile(i % 2 ? &*bitmapA : &*bitmapB, target, 24), 1);
+    }
+    writing = false;
+    host.join();
+    EXPECT_EQ(torn.load(), 0) << "of " << reads.load() << " reads";
+    EXPECT_TRUE(Leftovers({"sign-temp.bmp"}).empty());
+}
+
+}  // namespace
+}  // namespace ondrel
