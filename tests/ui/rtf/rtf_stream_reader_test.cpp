@@ -150,6 +150,18 @@ TEST(RtfStreamReader, FontCharsetChoosesTheCodePage) {
     EXPECT_EQ(TextOf(*doc), U("café 访 訪 テスト €"));
 }
 
+TEST(RtfStreamReader, KoreanCyrillicAndCentralEuropeanCodePages) {
+    const auto doc = ReadRtf(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset129 Gulim;}{\\f1\\fcharset204 Arial;}"
+        "{\\f2\\fcharset238 Arial;}}\\f0 \\'c7\\'d1 \\f1 \\'cf\\'f0\\'e8 \\f2 \\'b9\\'e6}");
+    EXPECT_EQ(TextOf(*doc), U("한 При ąć"));
+}
+
+TEST(RtfStreamReader, AnsiCodePageAppliesToFontsWithoutCharset) {
+    const auto doc = ReadRtf("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\f0 \\'cf}");
+    EXPECT_EQ(TextOf(*doc), U("П"));
+}
+
 TEST(RtfStreamReader, GbkFontNameIsDecodedWithItsCharset) {
     const auto doc =
         ReadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\\f0 x}");
@@ -287,6 +299,23 @@ TEST(RtfStreamReader, PngPictureBecomesAnImage) {
     EXPECT_FALSE(data.toByteArray().isEmpty());
     QImage decoded;
     EXPECT_TRUE(decoded.loadFromData(data.toByteArray()));
+}
+
+TEST(RtfStreamReader, JpegPictureBecomesAnImage) {
+    test::EnsureGuiApplication();
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    const std::string rtf =
+        "{\\rtf1 {\\pict\\jpegblip\\picscalex50\\picscaley50\\picwgoal600\\pichgoal600 " +
+        buffer.data().toHex().toStdString() + "}}";
+    const auto doc = ReadRtf(rtf, 5);
+    QTextCursor cursor(doc.get());
+    cursor.setPosition(1);
+    ASSERT_TRUE(cursor.charFormat().isImageFormat());
+    EXPECT_DOUBLE_EQ(cursor.charFormat().toImageFormat().width(), 20.0);  // 600 twips at 50 %
 }
 
 TEST(RtfStreamReader, OtherPictureKindsAndBrokenDataAreSkipped) {
