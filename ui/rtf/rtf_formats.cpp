@@ -96,7 +96,10 @@ const QTextCharFormat& RtfFormatResolver::CharFormat(const RtfCharState& state) 
         return cachedFormat_;
     }
     QTextCharFormat format;
-    if (const RtfFont* font = FontFor(state); font != nullptr && !font->name.isEmpty()) {
+    // Symbol-charset fonts (Symbol, Wingdings) number their glyphs in their own way; their
+    // characters are mapped to Unicode and drawn with an ordinary font instead.
+    if (const RtfFont* font = FontFor(state);
+        font != nullptr && !font->name.isEmpty() && font->charset != 2) {
         format.setFontFamilies(QStringList{font->name});
         format.setFontStyleHint(font->hint);
     }

@@ -162,6 +162,13 @@ TEST(RtfStreamReader, AnsiCodePageAppliesToFontsWithoutCharset) {
     EXPECT_EQ(TextOf(*doc), U("П"));
 }
 
+TEST(RtfStreamReader, SymbolFontBulletIsAnOrdinaryBullet) {
+    const auto doc = ReadRtf(
+        R"({\rtf1{\fonttbl{\f0 Arial;}{\f1\ftech\fcharset2 Symbol;}}\f0 [{\f1 \u-3913?}]})");
+    EXPECT_EQ(TextOf(*doc), U("[•]"));
+    EXPECT_TRUE(FormatAt(*doc, U("•")).fontFamilies().toStringList().isEmpty());
+}
+
 TEST(RtfStreamReader, GbkFontNameIsDecodedWithItsCharset) {
     const auto doc =
         ReadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\\f0 x}");
