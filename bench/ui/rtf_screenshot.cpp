@@ -1,15 +1,14 @@
 // Renders RTF files in a QTextEdit the way the terms view shows them and saves a screenshot
 // of each, for comparison with reference renderings. Run under a display (e.g. xvfb-run):
 //   rtf_screenshot OUTPUT_DIR FILE.rtf...
-#include "ui/rtf/rtf_stream_reader.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextEdit>
-
 #include <cstdio>
+
+#include "ui/rtf/rtf_stream_reader.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -30,6 +29,7 @@ int main(int argc, char** argv) {
         const QByteArray bytes = file.readAll();
         reader.Feed(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         reader.Finish();
+        view.moveCursor(QTextCursor::Start);  // the beginning, as the reference page shows
         view.show();
         QApplication::processEvents();
         const QString name = QFileInfo(file).completeBaseName() + QStringLiteral(".view.png");
