@@ -24,7 +24,9 @@ double PointSize(int halfPoints) {
     if (halfPoints <= 0) {
         halfPoints = kDefaultHalfPoints;
     }
-    return std::min(halfPoints, kMaxHalfPoints) / 2.0;
+    // Below two points Qt's own derived sizes (superscripts: 2/3, in whole points) are zero.
+    constexpr int kMinHalfPoints = 4;
+    return std::clamp(halfPoints, kMinHalfPoints, kMaxHalfPoints) / 2.0;
 }
 
 // RTF measures tab stops from the page margin; Qt from where the first line starts (left
