@@ -11,7 +11,11 @@ namespace ondrel {
 
 namespace {
 
-constexpr int kMaxColumns = 64;  // a wider "table" is broken input; further cells share the last
+// A wider "table" is broken input: further cells share the last column, so no text is lost.
+constexpr int kMaxColumns = 64;
+// Qt rebuilds a table's cell grid after each added row, so building one table costs time that
+// grows with the square of its size; longer tables continue in a new table of the same look.
+constexpr int kMaxCellsPerTable = 1200;
 
 double TwipsToPixels(int twips) {
     return twips / 15.0;
@@ -33,8 +37,11 @@ QTextTableCellFormat CellFormat(QTextTableCellFormat format, const RtfCellDef& d
 
 }  // namespace
 
-RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument* target)
-    : document_(target), cursor_(target) {}
+RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument* target) : document_(target), cursor_(target) {
+    // One edit for the whole document: Qt rescans its frames (tables) when an edit ends, which
+    // per inserted row would cost time growing with the square of the document.
+    cursor_.beginEditBlock();
+}
 
 void RtfDocumentBuilder::PrepareContent(bool inTable) {
     if (inTable && table_ == nullptr) {
@@ -43,11 +50,16 @@ void RtfDocumentBuilder::PrepareContent(bool inTable) {
         LeaveTable();
     } else if (inTable) {
         if (rowClosed_) {
-            table_->appendRows(1);
             rowClosed_ = false;
-            row_ += 1;
-            column_ = 0;
-            cellPending_ = true;
+            if ((table_->rows() + 1) * table_->columns() > kMaxCellsPerTable) {
+                LeaveTable();
+                StartTable();
+            } else {
+                table_->appendRows(1);
+                row_ += 1;
+                column_ = 0;
+                cellPending_ = true;
+            }
         }
         if (cellPending_) {
             MoveToCell(row_, column_);
@@ -78,8 +90,9 @@ void RtfDocumentBuilder::StartTable() {
     }
     // The table follows the paragraph just ended; no empty paragraph is left between them.
     paragraphPending_ = false;
-    const int columns = std::clamp(static_cast<int>(rowLayout_.cells.size()), 1, kMaxColumns);
-    table_ = cursor_.insertTable(1, columns, format);
+    // Columns are added as cells are entered: a definition of many cells with little content
+    // (easy to write, costly to lay out) makes no more cells than the content fills.
+    table_ = cursor_.insertTable(1, 1, format);
     row_ = 0;
     rowClosed_ = false;
     MoveToCell(0, 0);
@@ -96,7 +109,8 @@ void RtfDocumentBuilder::LeaveTable() {
 
 void RtfDocumentBuilder::MoveToCell(int row, int column) {
     if (column >= table_->columns()) {
-        if (table_->columns() >= kMaxColumns) {
+        if (table_->columns() >= kMaxColumns ||
+            table_->rows() * (table_->columns() + 1) > kMaxCellsPerTable) {
             column = table_->columns() - 1;
         } else {
             table_->appendColumns(column + 1 - table_->columns());
@@ -174,11 +188,10 @@ void RtfDocumentBuilder::SetDefaultTabDistance(int twips) {
 void RtfDocumentBuilder::Finish(const QTextBlockFormat& format) {
     if (table_ != nullptr) {
         LeaveTable();
-        return;
-    }
-    if (!paragraphPending_) {
+    } else if (!paragraphPending_) {
         cursor_.setBlockFormat(format);
     }
+    cursor_.endEditBlock();
 }
 
 }  // namespace ondrel

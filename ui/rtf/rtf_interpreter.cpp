@@ -374,6 +374,10 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, bool hasParam, int param) {
             EmitText(QString(QChar(0x200C)));
             return;
         case K::Cell:
+            if (!InTable()) {
+                EmitText(QStringLiteral("\t"));  // a cell mark outside any row: a separator
+                return;
+            }
             FlushPendingSurrogate();
             FlushText();
             builder_.EndCell(formats_.BlockFormat(state.para));

@@ -16,11 +16,17 @@ constexpr std::string_view kRtfSignature = "{\\rtf";
 
 }  // namespace
 
-RtfStreamReader::RtfStreamReader(QTextDocument* target) : target_(target) {
+RtfStreamReader::RtfStreamReader(QTextDocument* target)
+    : target_(target), undoWasEnabled_(target->isUndoRedoEnabled()) {
+    // The loaded text is not an edit the visitor could undo.
+    target_->setUndoRedoEnabled(false);
     target_->clear();
 }
 
-RtfStreamReader::~RtfStreamReader() = default;
+// A reader dropped before the end of its stream still leaves a whole document behind.
+RtfStreamReader::~RtfStreamReader() {
+    Finish();
+}
 
 void RtfStreamReader::Decide(bool atEnd) {
     const auto known =
@@ -73,6 +79,7 @@ void RtfStreamReader::Finish() {
         target_->setPlainText(DecodePlainText(head_));
         head_.clear();
     }
+    target_->setUndoRedoEnabled(undoWasEnabled_);
 }
 
 }  // namespace ondrel

@@ -265,6 +265,47 @@ TEST(RtfStreamReader, ParagraphMarkBeforeCellMarkLeavesNoEmptyParagraph) {
     EXPECT_EQ(table->cellAt(0, 1).firstCursorPosition().block().text(), U("B"));
 }
 
+TEST(RtfStreamReader, CellMarksOutsideARowAreSeparators) {
+    const auto doc = ReadRtf(R"({\rtf1\cellx100\cellx200 a\cell b\cell c\par})");
+    EXPECT_TRUE(doc->rootFrame()->childFrames().isEmpty());
+    EXPECT_EQ(TextOf(*doc), U("a\tb\tc"));
+}
+
+TEST(RtfStreamReader, TableHasOnlyTheCellsItsContentFills) {
+    std::string rtf = "{\\rtf1\\trowd";
+    for (int i = 1; i <= 60; ++i) {
+        rtf += "\\cellx" + std::to_string(i * 100);
+    }
+    rtf += "\\intbl x\\cell y\\cell\\row}";
+    const auto doc = ReadRtf(rtf);
+    auto* table = qobject_cast<QTextTable*>(doc->rootFrame()->childFrames().value(0));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->columns(), 2);
+}
+
+TEST(RtfStreamReader, TableSizeIsBoundedAndKeepsItsText) {
+    std::string rtf = "{\\rtf1\\trowd\\cellx100";
+    for (int i = 0; i < 30000; ++i) {
+        rtf += "\\intbl r\\cell\\row";
+    }
+    for (int i = 0; i < 64; ++i) {
+        rtf += "\\intbl c\\cell";
+    }
+    rtf += "\\row\\pard end}";
+    const auto doc = ReadRtf(rtf);
+    const auto frames = doc->rootFrame()->childFrames();
+    EXPECT_GT(frames.size(), 1);  // continued in further tables
+    for (QTextFrame* frame : frames) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        ASSERT_NE(table, nullptr);
+        EXPECT_LE(table->rows() * table->columns(), 1200);
+    }
+    const QString text = TextOf(*doc);
+    EXPECT_EQ(text.count(u'r'), 30000);  // every cell's text is still there
+    EXPECT_EQ(text.count(u'c'), 64);
+    EXPECT_TRUE(text.endsWith(U("end")));
+}
+
 TEST(RtfStreamReader, RowWithoutIntblIsStillATable) {
     // WordPad's tables: cell text right after the row definition, no \intbl.
     const auto doc = ReadRtf(R"({\rtf1 Before\par\trowd\cellx1000\cellx2000 A\cell B\cell \row)"
@@ -341,6 +382,32 @@ TEST(RtfStreamReader, ChunkedFeedingEqualsWholeFeeding) {
         const auto pieces = ReadRtf(rtf, chunk);
         EXPECT_EQ(pieces->toHtml(), whole->toHtml()) << "chunk " << chunk;
     }
+}
+
+TEST(RtfStreamReader, LoadedDocumentIsNotAnUndoableEdit) {
+    test::EnsureGuiApplication();
+    QTextDocument document;
+    document.setPlainText("old");
+    {
+        RtfStreamReader reader(&document);
+        const std::string rtf = "{\\rtf1 new {\\b text}\\par}";
+        reader.Feed(rtf.data(), rtf.size());
+        reader.Finish();
+    }
+    EXPECT_EQ(TextOf(document), U("new text"));
+    EXPECT_FALSE(document.isUndoAvailable());
+    EXPECT_TRUE(document.isUndoRedoEnabled());
+}
+
+TEST(RtfStreamReader, ReaderDroppedBeforeFinishLeavesWhatWasRead) {
+    test::EnsureGuiApplication();
+    QTextDocument document;
+    {
+        RtfStreamReader reader(&document);
+        const std::string rtf = "{\\rtf1 first\\par sec";
+        reader.Feed(rtf.data(), rtf.size());
+    }
+    EXPECT_EQ(TextOf(document), U("first\nsec"));
 }
 
 TEST(RtfStreamReader, NotRtfIsPlainText) {
