@@ -10,8 +10,12 @@ namespace ondrel {
 
 namespace {
 
-// Lengths beyond this (22 inches) are broken input; they are cut so that layout stays sane.
-constexpr int kMaxTwips = 31680;
+// Lengths beyond these are broken input and are cut. The vertical ones matter most: Qt lays
+// text out in 26.6 fixed point, and a document taller than about 33 million pixels overflows
+// it and never finishes its layout (thousands of paragraphs with 22-inch spacing did).
+constexpr int kMaxTwips = 14400;           // indents and tab stops: 10 inches
+constexpr int kMaxVerticalTwips = 1440;    // space before/after, line spacing: 1 inch
+constexpr double kMaxLinePercent = 200.0;  // \slmult line spacing
 
 double TwipsToPixels(int twips) {
     return std::clamp(twips, -kMaxTwips, kMaxTwips) / 15.0;
@@ -20,7 +24,7 @@ double TwipsToPixels(int twips) {
 // Sizes are half-points; absurd ones (0, negative, thousands of points) fall back or are cut.
 double PointSize(int halfPoints) {
     constexpr int kDefaultHalfPoints = 24;
-    constexpr int kMaxHalfPoints = 400;
+    constexpr int kMaxHalfPoints = 288;  // 144 points
     if (halfPoints <= 0) {
         halfPoints = kDefaultHalfPoints;
     }
@@ -150,13 +154,13 @@ QTextBlockFormat RtfFormatResolver::BlockFormat(const RtfParaState& state) const
     format.setLeftMargin(std::max(TwipsToPixels(state.leftIndent), 0.0));
     format.setRightMargin(std::max(TwipsToPixels(state.rightIndent), 0.0));
     format.setTextIndent(TwipsToPixels(state.firstIndent));
-    format.setTopMargin(std::max(TwipsToPixels(state.spaceBefore), 0.0));
-    format.setBottomMargin(std::max(TwipsToPixels(state.spaceAfter), 0.0));
+    format.setTopMargin(std::clamp(state.spaceBefore, 0, kMaxVerticalTwips) / 15.0);
+    format.setBottomMargin(std::clamp(state.spaceAfter, 0, kMaxVerticalTwips) / 15.0);
     if (state.lineSpacing != 0) {
-        const int spacing = std::min(std::abs(state.lineSpacing), kMaxTwips);
+        const int spacing = std::min(std::abs(state.lineSpacing), kMaxVerticalTwips);
         if (state.lineMultiple) {
             // \slN\slmult1: N/240 lines. Some writers put a negative N here for "single".
-            format.setLineHeight(std::clamp(spacing * 100.0 / 240.0, 50.0, 500.0),
+            format.setLineHeight(std::clamp(spacing * 100.0 / 240.0, 50.0, kMaxLinePercent),
                                  QTextBlockFormat::ProportionalHeight);
         } else if (state.lineSpacing > 0) {
             format.setLineHeight(TwipsToPixels(spacing), QTextBlockFormat::MinimumHeight);

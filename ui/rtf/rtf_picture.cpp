@@ -71,7 +71,7 @@ QSizeF RtfPicture::DisplaySize() const {
     if (goalWidth <= 0 || goalHeight <= 0) {
         return {};
     }
-    constexpr double kMaxPixels = 4000;
+    constexpr double kMaxPixels = 2000;  // the view is narrower; taller only adds height
     const double width = goalWidth / 15.0 * std::clamp(scaleX, 1, 1000) / 100.0;
     const double height = goalHeight / 15.0 * std::clamp(scaleY, 1, 1000) / 100.0;
     return {std::min(width, kMaxPixels), std::min(height, kMaxPixels)};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QImage>
 #include <QTextImageFormat>
@@ -438,9 +439,25 @@ TEST(RtfStreamReader, AbsurdNumbersAreBounded) {
         R"({\rtf1{\fs99999 A}{\fs2147483647 B}{\fs99999999999999999999 C}{\fs0 D}{\fs-24 E}{\fs1 F}\uc99999999 \u35775 G\li-99999999 H\bin99999999999})");
     const QString text = TextOf(*doc);
     EXPECT_TRUE(text.startsWith(U("ABCDEF访")));
-    EXPECT_LE(FormatAt(*doc, U("C")).fontPointSize(), 200.0);
+    EXPECT_LE(FormatAt(*doc, U("C")).fontPointSize(), 144.0);
     EXPECT_DOUBLE_EQ(FormatAt(*doc, U("D")).fontPointSize(), 12.0);
     EXPECT_DOUBLE_EQ(FormatAt(*doc, U("F")).fontPointSize(), 2.0);  // tiny, yet a size
+}
+
+TEST(RtfStreamReader, AbsurdSpacingIsCutSoThatLayoutFinishes) {
+    // 12000 paragraphs 22 inches apart are taller than Qt's layout can count; cut to an inch.
+    std::string rtf = "{\\rtf1\\sb31680\\sa31680\\sl-31680 ";
+    for (int i = 0; i < 12000; ++i) {
+        rtf += "x\\par ";
+    }
+    rtf += "}";
+    const auto doc = ReadRtf(rtf);
+    const QTextBlockFormat format = BlockFormatAt(*doc, U("x"));
+    EXPECT_DOUBLE_EQ(format.topMargin(), 96.0);
+    EXPECT_DOUBLE_EQ(format.bottomMargin(), 96.0);
+    EXPECT_DOUBLE_EQ(format.lineHeight(), 96.0);
+    doc->setTextWidth(600);
+    EXPECT_GT(doc->documentLayout()->documentSize().height(), 12000 * 96.0);  // laid out in full
 }
 
 TEST(RtfStreamReader, DeepNestingIsBoundedAndKeepsReading) {
