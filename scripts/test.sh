@@ -21,6 +21,11 @@ run_preset ci -DONDREL_BUILD_BENCH=ON
 run_preset asan
 run_preset tsan
 
+# The libusb path on a real USB stack, also under the sanitizers, when ../shared/tools/usbvm is
+# there (about a minute).
+echo "== usbvm"
+"$root/scripts/usbvm-test.sh" "$root/build/ci/tablet/ondrel-tablet-diag"
+
 # Code-page handling must not depend on the user's locale: run the suite once more in a
 # GB18030 locale, built privately so the machine's locale set is left alone.
 locales=$(mktemp -d)

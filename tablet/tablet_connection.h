@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "tablet/tablet_link.h"
 #include "tablet/tablet_protocol.h"
 #include "tablet/tablet_window.h"
+#include "tablet/usb_port.h"
 
 namespace ondrel {
 
@@ -21,12 +23,15 @@ class TabletConnection {
     // Chooses the USB implementation from the environment: the simulated tablet when
     // ONDREL_TABLET_SIM names a script, libusb otherwise. Must be created on the window thread.
     explicit TabletConnection(TabletWindow& window);
+    // The same over a given USB implementation (tests, the diagnostic program).
+    TabletConnection(TabletWindow& window, std::unique_ptr<UsbPort> port);
     ~TabletConnection();  // same as Shutdown()
     TabletConnection(const TabletConnection&) = delete;
     TabletConnection& operator=(const TabletConnection&) = delete;
 
     // Opens the tablet; on success shows "设备已连接" and starts a reader. Returns the result
-    // of the open.
+    // of the open. While a tablet is open it does nothing and returns true: an arrival then
+    // leaves the open tablet and its reader alone.
     bool ConnectTablet();
     // Delivers arrival and removal of the tablet to OnDeviceChange from now on.
     void RegisterTabletNotifications();
@@ -41,8 +46,15 @@ class TabletConnection {
 
     bool isOpen() const;
     TabletExtent extent() const;
+    // Why the last open ended as it did (the diagnostic program explains it).
+    OpenOutcome lastOpenOutcome() const;
+    // Readers started so far, and those whose thread has not ended yet.
+    int readersStarted() const;
+    int readersRunning() const;
 
   private:
+    void DeliverDeviceEvents();  // window thread: the port's arrivals and removals, in order
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

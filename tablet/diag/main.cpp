@@ -1,0 +1,225 @@
+// ondrel-tablet-diag: finds the pen tablet the way the signing program does, opens it, prints
+// its extent and then every report, decoded, as it arrives; follows unplugging and plugging in.
+// When it cannot, it says why, plainly, and exits non-zero.
+//
+//   ondrel-tablet-diag [--wait S] [--run S] [--reports N]
+//
+//   --wait S     wait up to S seconds for a tablet to be plugged in (default 0)
+//   --run S      stop after S seconds (default: run until interrupted)
+//   --reports N  stop after N reports
+//
+// Exit status: 0 the tablet was opened; 1 USB cannot be used at all, or the open failed
+// otherwise; 2 no tablet; 3 permission denied; 4 the tablet is busy; 5 the device is not the
+// tablet. ONDREL_TABLET_SIM runs it against the simulated tablet instead of libusb.
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "tablet/libusb_port.h"
+#include "tablet/reader_flag.h"
+#include "tablet/tablet_connection.h"
+#include "tablet/usb_port_factory.h"
+
+namespace ondrel {
+namespace {
+
+constexpr int EXIT_NO_USB = 1;
+constexpr int EXIT_NO_TABLET = 2;
+constexpr int EXIT_PERMISSION = 3;
+constexpr int EXIT_BUSY = 4;
+constexpr int EXIT_NOT_TABLET = 5;
+
+struct Options {
+    int waitSeconds = 0;
+    int runSeconds = -1;
+    long reports = -1;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (i + 1 >= argc) {
+            return false;
+        }
+        if (arg == "--wait") {
+            options.waitSeconds = std::atoi(argv[++i]);
+        } else if (arg == "--run") {
+            options.runSeconds = std::atoi(argv[++i]);
+        } else if (arg == "--reports") {
+            options.reports = std::atol(argv[++i]);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The console stands where the signing window would: it shows the status line and the reports.
+class ConsoleWindow final : public TabletWindow {
+  public:
+    explicit ConsoleWindow(long stopAfterReports) : stopAfter_(stopAfterReports) {}
+    void Attach(const TabletConnection& connection) { connection_ = &connection; }
+
+    void SetStatusText(std::string_view utf8) override {
+        std::printf("status: %.*s\n", static_cast<int>(utf8.size()), utf8.data());
+        if (utf8 == STATUS_CONNECTED && connection_ != nullptr) {
+            const TabletExtent extent = connection_->extent();
+            std::printf("extent: %u x %u (maxX %u, maxY %u)\n", extent.maxX, extent.maxY,
+                        extent.maxX, extent.maxY);
+            if (extent.maxX == 0 || extent.maxY == 0) {
+                std::printf(
+                    "warning: a zero extent: the parameter reply was short or failed;"
+                    " nothing can be drawn\n");
+            }
+        }
+        std::fflush(stdout);
+    }
+
+    int OnTabletReport(const std::uint8_t* report) override {
+        const PenReport pen = DecodePenReport(
+            std::span<const std::uint8_t, PEN_REPORT_SIZE>(report, PEN_REPORT_SIZE));
+        std::printf("report");
+        for (std::size_t i = 0; i < PEN_REPORT_SIZE; ++i) {
+            std::printf(" %02X", report[i]);
+        }
+        std::printf("  x %u y %u pressure %u%s\n", pen.x, pen.y, pen.pressure,
+                    pen.pressure == 0 ? " (pen up)" : "");
+        std::fflush(stdout);
+        if (stopAfter_ > 0 && ++seen_ >= stopAfter_) {
+            QCoreApplication::quit();
+        }
+        return 1;
+    }
+
+  private:
+    const TabletConnection* connection_ = nullptr;
+    long stopAfter_;
+    long seen_ = 0;
+};
+
+int Explain(OpenOutcome outcome) {
+    switch (outcome) {
+        case OpenOutcome::Opened:
+            return 0;
+        case OpenOutcome::NoDevice:
+            std::printf("no tablet: no USB device with vendor id %04x is connected\n",
+                        TABLET_VENDOR_ID);
+            return EXIT_NO_TABLET;
+        case OpenOutcome::AccessDenied:
+            std::printf(
+                "permission denied: this user may not open the tablet. Install the udev rule\n"
+                "  sudo cp res/udev/70-ondrel-signpad.rules /etc/udev/rules.d/\n"
+                "  sudo udevadm control --reload && sudo udevadm trigger\n"
+                "then unplug the tablet and plug it in again (see README, \"Tablet access\")\n");
+            return EXIT_PERMISSION;
+        case OpenOutcome::Busy:
+            std::printf(
+                "the tablet is busy: another program (a second signing program?) has "
+                "claimed it; close that program and try again\n");
+            return EXIT_BUSY;
+        case OpenOutcome::WrongVendor:
+            std::printf(
+                "the device is not the tablet: its device descriptor does not carry "
+                "vendor id %04x\n",
+                TABLET_VENDOR_ID);
+            return EXIT_NOT_TABLET;
+        case OpenOutcome::NoPipe:
+            std::printf("the device is not the tablet: interface 0 has no endpoint\n");
+            return EXIT_NOT_TABLET;
+        case OpenOutcome::Failed:
+            break;
+    }
+    std::printf("the tablet could not be opened\n");
+    return EXIT_NO_USB;
+}
+
+std::unique_ptr<UsbPort> MakePort() {
+    const char* sim = std::getenv("ONDREL_TABLET_SIM");
+    if (sim != nullptr && *sim) {
+        std::printf("using the simulated tablet: %s\n", sim);
+        return MakeUsbPort();
+    }
+    std::unique_ptr<LibusbPort> port = LibusbPort::Create();
+    if (port) {
+        std::printf("libusb: %s\n",
+                    port->hotplugAvailable() ? "hot-plug events" : "no hot-plug; polling");
+#ifdef __linux__
+        // libusb learns of arrivals and removals from the udev daemon.
+        if (port->hotplugAvailable() && !std::filesystem::exists("/run/udev/control")) {
+            std::printf(
+                "warning: no udev daemon is running: plugging the tablet in or out will "
+                "not be noticed\n");
+        }
+#endif
+    }
+    return port;
+}
+
+int Run(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        std::fprintf(stderr, "usage: ondrel-tablet-diag [--wait S] [--run S] [--reports N]\n");
+        return EXIT_NO_USB;
+    }
+    QCoreApplication app(argc, argv);
+    std::unique_ptr<UsbPort> port = MakePort();
+    if (!port) {
+        std::printf("cannot use USB at all: libusb could not start (is /dev/bus/usb there?)\n");
+        return EXIT_NO_USB;
+    }
+    for (const UsbDeviceInfo& info : port->ListDevices()) {
+        std::printf("found %04x:%04x at %s\n", info.vendorId, info.productId,
+                    info.description.c_str());
+    }
+
+    ConsoleWindow window(options.reports);
+    TabletConnection connection(window, std::move(port));
+    window.Attach(connection);
+    connection.RegisterTabletNotifications();
+    bool connected = connection.ConnectTablet();
+    if (!connected && options.waitSeconds > 0 &&
+        connection.lastOpenOutcome() == OpenOutcome::NoDevice) {
+        std::printf("waiting %d s for the tablet\n", options.waitSeconds);
+        std::fflush(stdout);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+            if (connection.isOpen()) {
+                QCoreApplication::quit();
+            }
+        });
+        poll.start(50);
+        QTimer::singleShot(options.waitSeconds * 1000, &app, &QCoreApplication::quit);
+        app.exec();
+        connected = connection.isOpen();
+    }
+    if (!connected) {
+        const int status = Explain(connection.lastOpenOutcome());
+        g_readerRunning = false;
+        connection.Shutdown();
+        return status == 0 ? EXIT_NO_USB : status;
+    }
+    std::printf("reading reports%s\n", options.runSeconds >= 0 ? "" : " (Ctrl-C ends)");
+    std::fflush(stdout);
+    if (options.runSeconds >= 0) {
+        QTimer::singleShot(options.runSeconds * 1000, &app, &QCoreApplication::quit);
+    }
+    if (options.reports != 0) {
+        app.exec();
+    }
+    g_readerRunning = false;
+    connection.Shutdown();
+    return 0;
+}
+
+}  // namespace
+}  // namespace ondrel
+
+int main(int argc, char** argv) {
+    return ondrel::Run(argc, argv);
+}

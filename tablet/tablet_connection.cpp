@@ -1,0 +1,185 @@
+#include "tablet/tablet_connection.h"
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "tablet/report_reader.h"
+#include "tablet/usb_port_factory.h"
+#include "tablet/window_doorbell.h"
+#include "tablet/window_hand_over.h"
+
+namespace ondrel {
+
+struct TabletConnection::Impl {
+    Impl(TabletConnection& self, TabletWindow& tabletWindow, std::unique_ptr<UsbPort> usbPort)
+        : window(tabletWindow),
+          port(std::move(usbPort)),
+          handOver(tabletWindow),
+          deviceEvents([&self] { self.DeliverDeviceEvents(); }) {}
+
+    TabletWindow& window;
+    std::unique_ptr<UsbPort> port;
+    TabletLink link;
+    TabletExtent extent;
+    OpenOutcome lastOpenOutcome = OpenOutcome::NoDevice;
+    WindowHandOver handOver;
+
+    // The most recent reader, and every reader whose thread has not been joined yet.
+    std::shared_ptr<ReaderThread> readerThread;
+    std::vector<std::shared_ptr<ReaderThread>> readers;
+    int readersStarted = 0;
+    bool shutDown = false;
+
+    // Arrivals and removals, from the port's thread to the window thread.
+    std::mutex eventsMutex;
+    std::deque<std::uint32_t> events;
+    WindowThreadDoorbell deviceEvents;
+
+    // Joins the readers that have ended; none of them can be waiting for the window thread.
+    void ReapFinishedReaders() {
+        std::erase_if(readers, [](const std::shared_ptr<ReaderThread>& reader) {
+            if (!reader->finished()) {
+                return false;
+            }
+            reader->Join();
+            return true;
+        });
+    }
+};
+
+TabletConnection::TabletConnection(TabletWindow& window)
+    : TabletConnection(window, MakeUsbPort()) {}
+
+TabletConnection::TabletConnection(TabletWindow& window, std::unique_ptr<UsbPort> port)
+    : impl_(std::make_unique<Impl>(*this, window, std::move(port))) {}
+
+TabletConnection::~TabletConnection() {
+    Shutdown();
+}
+
+bool TabletConnection::ConnectTablet() {
+    Impl& d = *impl_;
+    if (d.shutDown) {
+        return false;
+    }
+    if (d.link.isOpen) {
+        return true;
+    }
+    d.lastOpenOutcome = OpenTablet(*d.port, d.link, d.extent);
+    if (d.lastOpenOutcome != OpenOutcome::Opened) {
+        return false;
+    }
+    d.window.SetStatusText(STATUS_CONNECTED);
+    d.ReapFinishedReaders();
+    if (std::shared_ptr<ReaderThread> reader =
+            StartReader(d.link.device, d.link.pipeInfo.pipeId, d.handOver)) {
+        d.readers.push_back(reader);
+        d.readerThread = std::move(reader);
+        ++d.readersStarted;
+    }
+    return true;
+}
+
+void TabletConnection::RegisterTabletNotifications() {
+    Impl& d = *impl_;
+    if (d.shutDown) {
+        return;
+    }
+    d.port->Subscribe([&d](std::uint32_t eventType) {
+        std::lock_guard lock(d.eventsMutex);
+        d.events.push_back(eventType);
+        d.deviceEvents.Ring();
+    });
+}
+
+void TabletConnection::DeliverDeviceEvents() {
+    Impl& d = *impl_;
+    for (;;) {
+        std::uint32_t eventType = 0;
+        {
+            std::lock_guard lock(d.eventsMutex);
+            if (d.events.empty()) {
+                return;
+            }
+            eventType = d.events.front();
+            d.events.pop_front();
+        }
+        const auto record = MakeTabletNotificationRecord();
+        OnDeviceChange(eventType, record.data(), record.size());
+    }
+}
+
+int TabletConnection::OnDeviceChange(std::uint32_t eventType, const std::uint8_t* record,
+                                     std::size_t recordSize) {
+    Impl& d = *impl_;
+    if (record == nullptr) {
+        return -1;
+    }
+    if (!IsTabletInterface(std::span(record, recordSize)) || d.shutDown) {
+        return 0;
+    }
+    if (eventType == DBT_DEVICEARRIVAL) {
+        ConnectTablet();
+    } else if (eventType == DBT_DEVICEREMOVECOMPLETE) {
+        d.window.SetStatusText(STATUS_DISCONNECTED);
+        if (d.readerThread) {
+            d.readerThread->RequestQuit();
+        }
+        // Closing cancels the reader's pending read and waits for its transfer to end (not
+        // for the reader), so the reader is done with the device before it is released.
+        CloseTablet();
+        d.ReapFinishedReaders();
+    }
+    return 0;
+}
+
+bool TabletConnection::CloseTablet() {
+    return ondrel::CloseTablet(impl_->link);
+}
+
+void TabletConnection::Shutdown() {
+    Impl& d = *impl_;
+    if (d.shutDown) {
+        return;
+    }
+    d.shutDown = true;
+    d.port->Unsubscribe();
+    // Release any reader waiting in its hand-over first: from here on no reader waits for
+    // this thread, so waiting for the readers below cannot deadlock.
+    d.handOver.Abandon();
+    for (const std::shared_ptr<ReaderThread>& reader : d.readers) {
+        reader->Stop();
+    }
+    CloseTablet();
+    for (const std::shared_ptr<ReaderThread>& reader : d.readers) {
+        reader->Join();
+    }
+    d.readers.clear();
+    d.readerThread.reset();
+}
+
+bool TabletConnection::isOpen() const {
+    return impl_->link.isOpen;
+}
+
+TabletExtent TabletConnection::extent() const {
+    return impl_->extent;
+}
+
+OpenOutcome TabletConnection::lastOpenOutcome() const {
+    return impl_->lastOpenOutcome;
+}
+
+int TabletConnection::readersStarted() const {
+    return impl_->readersStarted;
+}
+
+int TabletConnection::readersRunning() const {
+    return static_cast<int>(std::count_if(
+        impl_->readers.begin(), impl_->readers.end(),
+        [](const std::shared_ptr<ReaderThread>& reader) { return !reader->finished(); }));
+}
+
+}  // namespace ondrel

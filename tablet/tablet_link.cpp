@@ -1,0 +1,116 @@
+#include "tablet/tablet_link.h"
+
+#include <algorithm>
+
+namespace ondrel {
+
+namespace {
+
+constexpr std::uint32_t DBT_DEVTYP_DEVICEINTERFACE = 5;
+constexpr std::size_t RECORD_TYPE_OFFSET = 4;
+constexpr std::size_t RECORD_CLASS_OFFSET = 12;
+constexpr std::size_t RECORD_HEADER_SIZE = RECORD_CLASS_OFFSET + GUID_DEVINTERFACE_SIGNPAD.size();
+
+std::uint32_t ReadLe32(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return static_cast<std::uint32_t>(bytes[offset]) |
+           static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
+           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
+           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+}
+
+OpenOutcome FromOpenStatus(OpenStatus status) {
+    switch (status) {
+        case OpenStatus::Opened:
+            return OpenOutcome::Opened;
+        case OpenStatus::NoDevice:
+            return OpenOutcome::NoDevice;
+        case OpenStatus::AccessDenied:
+            return OpenOutcome::AccessDenied;
+        case OpenStatus::Busy:
+            return OpenOutcome::Busy;
+        case OpenStatus::Failed:
+            break;
+    }
+    return OpenOutcome::Failed;
+}
+
+// The parameter request into a zeroed buffer, then the five initialisation requests into the
+// same buffer. Only the parameter reply is looked at; no outcome is.
+TabletExtent RunSetUpConversation(UsbDevice& device) {
+    std::array<std::uint8_t, TABLET_REPLY_BUFFER_SIZE> reply{};
+    const auto dataStage = std::span(reply).first(TABLET_REPLY_CAPACITY);
+    device.ControlTransfer(MakeDescriptorRequest(TABLET_PARAM_INDEX), dataStage);
+    const TabletExtent extent = ParseTabletExtent(reply);
+    for (std::uint8_t index : TABLET_INIT_INDEXES) {
+        device.ControlTransfer(MakeDescriptorRequest(index), dataStage);
+    }
+    return extent;
+}
+
+}  // namespace
+
+OpenOutcome OpenTablet(UsbPort& port, TabletLink& link, TabletExtent& extent) {
+    CloseTablet(link);  // never overwrite a link that still holds a device
+
+    const std::optional<std::string> path = port.FindFirstDevice();
+    if (!path) {
+        return OpenOutcome::NoDevice;
+    }
+    link.devicePath = *path;
+    OpenResult opened = port.Open(link.devicePath);
+    if (opened.status != OpenStatus::Opened || !opened.device) {
+        return FromOpenStatus(opened.status == OpenStatus::Opened ? OpenStatus::Failed
+                                                                  : opened.status);
+    }
+    link.device = std::move(opened.device);
+    link.isOpen = true;
+
+    // A short or failed read leaves zeros behind, which never pass for the tablet's vendor.
+    std::array<std::uint8_t, USB_DEVICE_DESCRIPTOR_SIZE> descriptor{};
+    const int got = link.device->GetDeviceDescriptor(descriptor);
+    if (got < static_cast<int>(descriptor.size()) || !IsTabletVendor(descriptor)) {
+        CloseTablet(link);
+        return OpenOutcome::WrongVendor;
+    }
+
+    link.pipeInfo = UsbPipe{};
+    if (!link.device->QueryFirstPipe(link.pipeInfo)) {
+        CloseTablet(link);
+        return OpenOutcome::NoPipe;
+    }
+
+    extent = RunSetUpConversation(*link.device);
+    return OpenOutcome::Opened;
+}
+
+bool CloseTablet(TabletLink& link) {
+    if (!link.isOpen) {
+        return false;
+    }
+    link.device->Close();
+    link.device.reset();
+    link.isOpen = false;
+    return true;
+}
+
+std::array<std::uint8_t, NOTIFICATION_RECORD_SIZE> MakeTabletNotificationRecord() {
+    std::array<std::uint8_t, NOTIFICATION_RECORD_SIZE> record{};
+    record[0] = static_cast<std::uint8_t>(NOTIFICATION_RECORD_SIZE);
+    record[RECORD_TYPE_OFFSET] = static_cast<std::uint8_t>(DBT_DEVTYP_DEVICEINTERFACE);
+    std::copy(GUID_DEVINTERFACE_SIGNPAD.begin(), GUID_DEVINTERFACE_SIGNPAD.end(),
+              record.begin() + RECORD_CLASS_OFFSET);
+    return record;
+}
+
+bool IsTabletInterface(std::span<const std::uint8_t> record) {
+    if (record.size() < RECORD_HEADER_SIZE) {
+        return false;
+    }
+    if (ReadLe32(record, RECORD_TYPE_OFFSET) != DBT_DEVTYP_DEVICEINTERFACE) {
+        return false;
+    }
+    return std::equal(GUID_DEVINTERFACE_SIGNPAD.begin(), GUID_DEVINTERFACE_SIGNPAD.end(),
+                      record.begin() + RECORD_CLASS_OFFSET);
+}
+
+}  // namespace ondrel

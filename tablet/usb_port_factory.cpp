@@ -1,0 +1,22 @@
+#include "tablet/usb_port_factory.h"
+
+#include <cstdlib>
+
+#include "tablet/libusb_port.h"
+#include "tablet/sim_tablet.h"
+
+namespace ondrel {
+
+std::unique_ptr<UsbPort> MakeUsbPort() {
+    if (const char* script = std::getenv("ONDREL_TABLET_SIM"); script != nullptr && *script) {
+        auto sim = std::make_unique<SimTablet>();
+        sim->RunScript(script);
+        return sim;
+    }
+    if (std::unique_ptr<UsbPort> port = LibusbPort::Create()) {
+        return port;
+    }
+    return std::make_unique<SimTablet>();  // never plugged: no tablet
+}
+
+}  // namespace ondrel

@@ -1,0 +1,166 @@
+#include "tablet/sim_script.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+#include "tablet/tablet_link.h"
+
+namespace ondrel {
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = ScriptCommand::Kind;
+
+std::optional<ScriptCommand> Parse(std::string_view line) {
+    std::string error;
+    auto command = ParseScriptLine(line, error);
+    EXPECT_TRUE(error.empty()) << line << ": " << error;
+    return command;
+}
+
+std::string ErrorOf(std::string_view line) {
+    std::string error;
+    EXPECT_FALSE(ParseScriptLine(line, error)) << line;
+    return error;
+}
+
+TEST(ParseScriptLine, BlankLinesAndCommentsGiveNothing) {
+    EXPECT_FALSE(Parse(""));
+    EXPECT_FALSE(Parse("   \t"));
+    EXPECT_FALSE(Parse("# plug"));
+    EXPECT_FALSE(Parse("  # comment"));
+}
+
+TEST(ParseScriptLine, PlugWithAndWithoutVendor) {
+    auto plain = Parse("plug");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->kind, Kind::Plug);
+    EXPECT_EQ(plain->vendorId, TABLET_VENDOR_ID);
+    auto other = Parse("plug 1234  # another vendor");
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->vendorId, 0x1234);
+    EXPECT_FALSE(ErrorOf("plug xyz").empty());
+}
+
+TEST(ParseScriptLine, UnplugSleepParamReport) {
+    EXPECT_EQ(Parse("unplug")->kind, Kind::Unplug);
+    auto sleep = Parse("sleep 250");
+    EXPECT_EQ(sleep->kind, Kind::Sleep);
+    EXPECT_EQ(sleep->duration, 250ms);
+    auto param = Parse("param 04 03 40 9C");
+    EXPECT_EQ(param->kind, Kind::Param);
+    EXPECT_EQ(param->bytes, (std::vector<std::uint8_t>{0x04, 0x03, 0x40, 0x9C}));
+    auto empty = Parse("param");
+    EXPECT_EQ(empty->kind, Kind::Param);
+    EXPECT_TRUE(empty->bytes.empty());
+    auto report = Parse("report 07 80 10 27 20 4e E8 03\r");
+    EXPECT_EQ(report->kind, Kind::Report);
+    EXPECT_EQ(report->bytes,
+              (std::vector<std::uint8_t>{0x07, 0x80, 0x10, 0x27, 0x20, 0x4E, 0xE8, 0x03}));
+}
+
+TEST(ParseScriptLine, MalformedLinesSayWhy) {
+    EXPECT_FALSE(ErrorOf("report 07 80").empty());
+    EXPECT_FALSE(ErrorOf("report 07 80 10 27 20 4E E8 03 00").empty());
+    EXPECT_FALSE(ErrorOf("report 07 80 10 27 20 4E E8 GG").empty());
+    EXPECT_FALSE(ErrorOf("param 100").empty());
+    EXPECT_FALSE(ErrorOf("sleep").empty());
+    EXPECT_FALSE(ErrorOf("sleep -5").empty());
+    EXPECT_FALSE(ErrorOf("jump").empty());
+    EXPECT_FALSE(ErrorOf("stroke 1 2 3").empty());
+    EXPECT_FALSE(ErrorOf("stroke 1 2 3 4 0").empty());
+    EXPECT_FALSE(ErrorOf("stroke 1 2 3 4 5 0").empty());
+}
+
+TEST(ExpandStroke, PenDownAlongTheLineThenPenUp) {
+    auto stroke = Parse("stroke 0 100 1000 300 4 2000");
+    ASSERT_TRUE(stroke);
+    const std::vector<PenReportBytes> reports = ExpandStroke(*stroke);
+    ASSERT_EQ(reports.size(), 6u);
+    const PenReport first = DecodePenReport(reports[0]);
+    EXPECT_EQ(first, (PenReport{0, 100, 2000}));
+    EXPECT_EQ(DecodePenReport(reports[2]), (PenReport{500, 200, 2000}));
+    EXPECT_EQ(DecodePenReport(reports[4]), (PenReport{1000, 300, 2000}));
+    EXPECT_EQ(DecodePenReport(reports[5]), (PenReport{1000, 300, 0}));
+}
+
+TEST(ExpandStroke, RunsBackwardsToo) {
+    auto stroke = Parse("stroke 1000 0 0 0 2");
+    const std::vector<PenReportBytes> reports = ExpandStroke(*stroke);
+    ASSERT_EQ(reports.size(), 4u);
+    EXPECT_EQ(DecodePenReport(reports[1]).x, 500);
+    EXPECT_EQ(DecodePenReport(reports[1]).pressure, 1000);
+}
+
+class SimScriptRunnerTest : public ::testing::Test {
+  protected:
+    std::string Write(const std::string& text) {
+        const std::string path = ::testing::TempDir() + "/script-" +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::ofstream(path) << text;
+        return path;
+    }
+};
+
+TEST_F(SimScriptRunnerTest, AScriptThatBeginsWithPlugHasTheTabletPresentAtOnce) {
+    SimTablet sim;
+    sim.RunScript(Write("# present at start\nparam 04 03 40 9C\nplug\nsleep 100000\n"));
+    EXPECT_TRUE(sim.FindFirstDevice().has_value());
+    TabletLink link;
+    TabletExtent extent;
+    ASSERT_EQ(OpenTablet(sim, link, extent), OpenOutcome::Opened);
+    EXPECT_EQ(extent, (TabletExtent{40000, 0}));
+}  // the long sleep ends with the simulation
+
+TEST_F(SimScriptRunnerTest, WithoutPlugNoTabletIsPresent) {
+    SimTablet sim;
+    sim.RunScript(Write("sleep 100000\nplug\n"));
+    EXPECT_FALSE(sim.FindFirstDevice().has_value());
+}
+
+TEST_F(SimScriptRunnerTest, ReportsWaitForTheirReadAndStrokesExpand) {
+    SimTablet sim;
+    sim.RunScript(Write("plug\nreport 07 80 10 27 20 4E E8 03\nstroke 0 0 10 10 1\nunplug\n"));
+    TabletLink link;
+    TabletExtent extent;
+    ASSERT_EQ(OpenTablet(sim, link, extent), OpenOutcome::Opened);
+    std::array<std::uint8_t, PEN_REPORT_SIZE> buffer{};
+    ASSERT_EQ(link.device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Completed);
+    EXPECT_EQ(DecodePenReport(buffer), (PenReport{10000, 20000, 1000}));
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(link.device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Completed);
+    }
+    EXPECT_EQ(DecodePenReport(buffer), (PenReport{10, 10, 0}));
+    // Only once the last report was read does the script go on to unplug.
+    EXPECT_EQ(link.device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Failed);
+    EXPECT_FALSE(sim.FindFirstDevice().has_value());
+}
+
+TEST_F(SimScriptRunnerTest, AFifoIsReadAsLinesArrive) {
+    const std::string path = ::testing::TempDir() + "/script-fifo";
+    std::remove(path.c_str());
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    std::FILE* writer = nullptr;
+    std::thread opener([&] { writer = std::fopen(path.c_str(), "w"); });
+    SimTablet sim;
+    std::thread runner([&] { sim.RunScript(path); });  // blocks until the prelude has ended
+    opener.join();
+    ASSERT_NE(writer, nullptr);
+    std::fputs("plug\nsleep 0\n", writer);
+    std::fflush(writer);
+    runner.join();
+    EXPECT_TRUE(sim.FindFirstDevice().has_value());
+    std::fputs("unplug\n", writer);
+    std::fflush(writer);
+    EXPECT_TRUE(
+        sim.WaitFor([&](const SimTablet&) { return !sim.FindFirstDevice().has_value(); }, 20s));
+    std::fclose(writer);
+    std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace ondrel

@@ -1,0 +1,11 @@
+// The tablet tests run the connection on a Qt event loop, as the signing window does: the test
+// thread is the window thread.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+// A signing window stand-in and condition waits for the tablet tests.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tablet/sim_tablet.h"
+#include "tablet/tablet_window.h"
+
+namespace ondrel::testing {
+
+// Records what the connection shows and hands over; every call must come on the test thread.
+class FakeTabletWindow final : public TabletWindow {
+  public:
+    void SetStatusText(std::string_view utf8) override {
+        EXPECT_EQ(std::this_thread::get_id(), windowThread);
+        statusTexts.emplace_back(utf8);
+    }
+    int OnTabletReport(const std::uint8_t* report) override {
+        EXPECT_EQ(std::this_thread::get_id(), windowThread);
+        EXPECT_FALSE(inHandler) << "two reports at once";
+        inHandler = true;
+        PenReportBytes bytes;
+        std::copy_n(report, bytes.size(), bytes.begin());
+        reports.push_back(bytes);
+        if (onReport) {
+            onReport(bytes);
+        }
+        inHandler = false;
+        return 1;
+    }
+    std::string status() const { return statusTexts.empty() ? std::string() : statusTexts.back(); }
+
+    const std::thread::id windowThread = std::this_thread::get_id();
+    std::vector<std::string> statusTexts;
+    std::vector<PenReportBytes> reports;
+    std::function<void(const PenReportBytes&)> onReport;
+    bool inHandler = false;
+};
+
+// Runs the event loop until `condition` holds, or gives up after `limit`.
+inline bool PumpUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    QTimer tick;  // wakes the wait for conditions that change without an event
+    tick.start(1);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+inline PenReportBytes Report(std::uint16_t x, std::uint16_t y, std::uint16_t pressure,
+                             std::uint8_t tag = 0x07) {
+    return {tag,
+            0x80,
+            static_cast<std::uint8_t>(x & 0xFF),
+            static_cast<std::uint8_t>(x >> 8),
+            static_cast<std::uint8_t>(y & 0xFF),
+            static_cast<std::uint8_t>(y >> 8),
+            static_cast<std::uint8_t>(pressure & 0xFF),
+            static_cast<std::uint8_t>(pressure >> 8)};
+}
+
+}  // namespace ondrel::testing

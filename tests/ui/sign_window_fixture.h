@@ -1,0 +1,118 @@
+#pragma once
+
+// A signing window on the offscreen platform in a site of its own: a temporary working
+// directory with the agreement document and a finishing script that records how it was run,
+// a temporary exchange folder, private settings, and virtual time for the preview.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tablet/reader_flag.h"
+#include "tests/ui/fake_autosave_timer.h"
+#include "ui/sign_dialog.h"
+#include "ui/signing_flag.h"
+
+namespace ondrel::test {
+
+inline std::string ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteWholeFile(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The finishing script: records its arguments and whether sign.bmp was complete (its size
+// equals the size its header announces) when it started.
+inline constexpr const char* kRecordingFinishScript = R"(exchange="${ONDREL_EXCHANGE_DIR}"
+bmp="$exchange/sign.bmp"
+if [ -f "$bmp" ]; then
+  size=$(wc -c < "$bmp" | tr -d ' ')
+  announced=$(od -An -tu4 -j2 -N4 "$bmp" | tr -d ' ')
+  magic=$(head -c 2 "$bmp")
+  if [ "$magic" = BM ] && [ "$size" = "$announced" ]; then complete=yes; else complete=no; fi
+else
+  complete=missing
+fi
+{
+  echo "count=$#"
+  echo "first=$1"
+  echo "complete=$complete"
+} >> script-runs.txt
+)";
+
+class SignWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(site_.isValid());
+        previousDir_ = QDir::currentPath();
+        root_ = site_.path().toStdString();
+        exchange_ = root_ / "exchange";
+        std::filesystem::create_directories(exchange_);
+        std::filesystem::create_directories(root_ / "site" / "config");
+        WriteWholeFile(root_ / "site" / "config" / "createSign.txt", kRecordingFinishScript);
+        // "访客协议 visitor terms", in the escapes RTF writes Chinese with.
+        WriteWholeFile(root_ / "site" / "userAgreement.rtf",
+                       "{\\rtf1\\ansi\\uc1 \\u35775?\\u23458?\\u21327?\\u35758? visitor terms}");
+        ASSERT_TRUE(QDir::setCurrent(QString::fromStdString((root_ / "site").string())));
+        setenv("ONDREL_EXCHANGE_DIR", exchange_.c_str(), 1);
+        const QString settingsDir = QString::fromStdString((root_ / "settings").string());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir);
+        g_readerRunning = true;
+        g_signingActive = 0;
+    }
+
+    void TearDown() override {
+        window_.reset();
+        QDir::setCurrent(previousDir_);
+        unsetenv("ONDREL_EXCHANGE_DIR");
+    }
+
+    SignDialogSeams Seams() {
+        SignDialogSeams seams;
+        seams.makeTimer = timeline_.Factory();
+        seams.messageBox = [this](QWidget*, const QString& text) { messages_.push_back(text); };
+        return seams;
+    }
+
+    // A window, shown (and so initialised) unless asked otherwise.
+    COndrel_signDlg& OpenWindow(bool show = true) {
+        window_ = std::make_unique<COndrel_signDlg>(Seams());
+        if (show) {
+            window_->show();
+        }
+        return *window_;
+    }
+
+    QPushButton* Button(int id) const {
+        return qobject_cast<QPushButton*>(window_->GetDlgItem(id));
+    }
+
+    std::filesystem::path Preview() const { return exchange_ / "sign-temp.bmp"; }
+    std::filesystem::path Final() const { return exchange_ / "sign.bmp"; }
+    std::filesystem::path ScriptRuns() const { return root_ / "site" / "script-runs.txt"; }
+    std::filesystem::path SiteDir() const { return root_ / "site"; }
+
+    QTemporaryDir site_;
+    QString previousDir_;
+    std::filesystem::path root_;
+    std::filesystem::path exchange_;
+    FakeTimeline timeline_;
+    std::vector<QString> messages_;
+    std::unique_ptr<COndrel_signDlg> window_;
+};
+
+}  // namespace ondrel::test

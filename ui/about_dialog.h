@@ -1,0 +1,29 @@
+#pragma once
+
+// The About box IDD_ABOUTBOX: the icon, two lines of text and OK.
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace ondrel {
+
+inline constexpr int IDD_ABOUTBOX = 100;
+inline constexpr int IDS_ABOUTBOX = 101;
+inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
+inline constexpr const char* kAboutEntryText = "&About 签字手写板...";
+inline constexpr const char* kAboutFirstLine = "签字手写板 1.0 版";
+inline constexpr const char* kAboutSecondLine = "Copyright (C) Varnock software";
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+
+    QPushButton* okButton() const { return ok_; }
+
+  private:
+    QPushButton* ok_ = nullptr;
+};
+
+}  // namespace ondrel

@@ -1,0 +1,22 @@
+#include "ui/autosave_timer.h"
+
+#include <utility>
+
+namespace ondrel {
+
+QtAutosaveTimer::QtAutosaveTimer(std::function<void()> onTick) {
+    timer_.setTimerType(Qt::CoarseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, [tick = std::move(onTick)] { tick(); });
+}
+
+void QtAutosaveTimer::Start(int periodMs) {
+    timer_.start(periodMs);
+}
+void QtAutosaveTimer::Stop() {
+    timer_.stop();
+}
+bool QtAutosaveTimer::IsRunning() const {
+    return timer_.isActive();
+}
+
+}  // namespace ondrel
