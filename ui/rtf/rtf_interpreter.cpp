@@ -1,0 +1,632 @@
+#include "ui/rtf/rtf_interpreter.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "ui/rtf/rtf_properties.h"
+
+namespace ondrel {
+
+namespace {
+
+using K = RtfKeyword;
+
+constexpr int kMaxUnicodeSkip = 16;
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Characters that would break the document's own structure (paragraph and frame marks,
+// object placeholders) or that are not text at all.
+QString Sanitized(const QString& text) {
+    const auto needsWork = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != '\t') || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC;
+    };
+    if (std::none_of(text.begin(), text.end(), needsWork)) {
+        return text;
+    }
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 && u != '\t') {
+            continue;
+        }
+        if (u == 0x2029) {
+            result.append(QChar(QChar::LineSeparator));
+        } else if (needsWork(c)) {
+            result.append(QChar(kReplacement));
+        } else {
+            result.append(c);
+        }
+    }
+    return result;
+}
+
+// Symbol-font bullets written as private-use characters (\u-3913 in a \fcharset2 font).
+char16_t MapSymbolFont(char16_t unit) {
+    switch (unit) {
+        case 0xF0B7:
+            return 0x2022;
+        case 0xF0A7:
+            return 0x25AA;
+        default:
+            return unit;
+    }
+}
+
+bool IsDestinationWord(RtfKeyword keyword) {
+    switch (keyword) {
+        case K::FontTable:
+        case K::ColorTable:
+        case K::SkippedDestination:
+        case K::Picture:
+        case K::ShapePicture:
+        case K::Upr:
+        case K::Ud:
+        case K::Transparent:
+        case K::ListText:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+RtfInterpreter::RtfInterpreter(QTextDocument* target) : builder_(target) {
+    stack_.reserve(64);
+    stack_.emplace_back();
+    builder_.SetDefaultTabDistance(720);  // half an inch unless \deftab says otherwise
+}
+
+bool RtfInterpreter::InTable() {
+    return State().para.inTable || rowOpen_;
+}
+
+bool RtfInterpreter::ConsumeFallback() {
+    if (fallbackLeft_ > 0) {
+        --fallbackLeft_;
+        return true;
+    }
+    return false;
+}
+
+void RtfInterpreter::OnGroupStart() {
+    FlushBytes();
+    fallbackLeft_ = 0;
+    ignorableNext_ = false;
+    if (stack_.size() < kMaxDepth) {
+        RtfGroupState copy = State();
+        stack_.push_back(copy);
+    } else {
+        ++overflowDepth_;
+    }
+}
+
+void RtfInterpreter::OnGroupEnd() {
+    FlushBytes();
+    fallbackLeft_ = 0;
+    ignorableNext_ = false;
+    if (overflowDepth_ > 0) {
+        --overflowDepth_;
+        return;
+    }
+    if (stack_.size() <= 1) {
+        return;  // a stray '}' after the document group: the rest is still read
+    }
+    const RtfDestination closed = State().destination;
+    stack_.pop_back();
+    if (closed == RtfDestination::Picture && State().destination != RtfDestination::Picture) {
+        FinishPicture();
+    }
+}
+
+void RtfInterpreter::OnIgnorableMark() {
+    ignorableNext_ = true;
+}
+
+void RtfInterpreter::OnHexByte(std::uint8_t value) {
+    ignorableNext_ = false;
+    if (ConsumeFallback()) {
+        return;
+    }
+    const char byte = static_cast<char>(value);
+    AddBytes(std::string_view(&byte, 1));
+}
+
+void RtfInterpreter::OnText(std::string_view bytes) {
+    ignorableNext_ = false;
+    while (!bytes.empty() && fallbackLeft_ > 0) {
+        bytes.remove_prefix(1);
+        --fallbackLeft_;
+    }
+    if (bytes.empty()) {
+        return;
+    }
+    switch (State().destination) {
+        case RtfDestination::Body:
+        case RtfDestination::FontTable:
+            AddBytes(bytes);
+            break;
+        case RtfDestination::ColorTable:
+            AddColorTableText(bytes);
+            break;
+        case RtfDestination::Picture:
+            if (picture_) {
+                picture_->AddHexDigits(bytes);
+            }
+            break;
+        case RtfDestination::Skip:
+        case RtfDestination::UprAnsi:
+            break;
+    }
+}
+
+void RtfInterpreter::OnBinary(std::string_view bytes) {
+    if (bytes.empty()) {
+        // The \bin word itself: it may be a skipped fallback; its data is never text.
+        ignorableNext_ = false;
+        FlushBytes();
+        ConsumeFallback();
+        return;
+    }
+    if (State().destination == RtfDestination::Picture && picture_) {
+        picture_->AddBinary(bytes);
+    }
+}
+
+void RtfInterpreter::OnControlSymbol(char symbol) {
+    ignorableNext_ = false;
+    if (ConsumeFallback()) {
+        return;
+    }
+    if (symbol == '\\' || symbol == '{' || symbol == '}') {
+        // Escaped syntax characters are text bytes; in double-byte code pages '\\' may also be
+        // the trail byte of a character.
+        AddBytes(std::string_view(&symbol, 1));
+        return;
+    }
+    FlushBytes();
+    switch (symbol) {
+        case '~':
+            EmitText(QString(QChar(0x00A0)));
+            break;
+        case '-':
+            EmitText(QString(QChar(0x00AD)));
+            break;
+        case '_':
+            EmitText(QString(QChar(0x2011)));
+            break;
+        default:
+            break;  // \| \: and unknown symbols carry nothing we show
+    }
+}
+
+void RtfInterpreter::OnControlWord(std::string_view word, bool hasParam, std::int32_t param) {
+    const bool ignorable = std::exchange(ignorableNext_, false);
+    if (ConsumeFallback()) {
+        return;
+    }
+    FlushBytes();
+    const RtfKeyword keyword = LookupRtfKeyword(word);
+    RtfGroupState& state = State();
+    switch (state.destination) {
+        case RtfDestination::Skip:
+            return;
+        case RtfDestination::UprAnsi:
+            if (keyword == K::Ud) {
+                state.destination = state.uprOuter;
+            }
+            return;
+        default:
+            break;
+    }
+    if (ignorable && !IsDestinationWord(keyword)) {
+        state.destination = RtfDestination::Skip;  // an unknown {\*\...} group
+        return;
+    }
+    if (keyword == K::SkippedDestination) {
+        state.destination = RtfDestination::Skip;
+        return;
+    }
+    switch (state.destination) {
+        case RtfDestination::FontTable:
+            ApplyFontTableWord(keyword, word, param);
+            return;
+        case RtfDestination::ColorTable:
+            if (keyword == K::Red || keyword == K::Green || keyword == K::Blue) {
+                QColor color = colorEntry_.value_or(QColor(0, 0, 0));
+                const int value = std::clamp(param, 0, 255);
+                if (keyword == K::Red) {
+                    color.setRed(value);
+                } else if (keyword == K::Green) {
+                    color.setGreen(value);
+                } else {
+                    color.setBlue(value);
+                }
+                colorEntry_ = color;
+            }
+            return;
+        case RtfDestination::Picture:
+            ApplyPictureWord(keyword, param);
+            return;
+        default:
+            HandleWord(keyword, hasParam, param);
+            return;
+    }
+}
+
+void RtfInterpreter::HandleWord(RtfKeyword keyword, bool hasParam, int param) {
+    RtfGroupState& state = State();
+    switch (keyword) {
+        case K::Ansi:
+            formats_.documentCodePage = 1252;
+            return;
+        case K::Mac:
+            formats_.documentCodePage = 10000;
+            return;
+        case K::Pc:
+            formats_.documentCodePage = 437;
+            return;
+        case K::Pca:
+            formats_.documentCodePage = 850;
+            return;
+        case K::AnsiCodePage:
+            if (param > 0) {
+                formats_.documentCodePage = param;
+            }
+            return;
+        case K::DefaultFont:
+            formats_.defaultFont = param;
+            return;
+        case K::DefaultTab:
+            builder_.SetDefaultTabDistance(param);
+            return;
+        case K::UnicodeSkip:
+            state.unicodeSkip = std::clamp(param, 0, kMaxUnicodeSkip);
+            return;
+        case K::Unicode:
+            EmitUnicode(param);
+            fallbackLeft_ = state.unicodeSkip;
+            return;
+        case K::FontTable:
+            state.destination = RtfDestination::FontTable;
+            currentFont_ = -1;
+            return;
+        case K::ColorTable:
+            state.destination = RtfDestination::ColorTable;
+            colorEntry_.reset();
+            return;
+        case K::Picture:
+            state.destination = RtfDestination::Picture;
+            picture_.emplace();
+            return;
+        case K::ListText:
+            state.listLabel = true;
+            listLabelHasText_ = false;
+            return;
+        case K::Upr:
+            state.uprOuter = state.destination;
+            state.destination = RtfDestination::UprAnsi;
+            return;
+        case K::Par:
+        case K::Sect:
+        case K::Page:
+            EndParagraph();
+            return;
+        case K::Line:
+            EmitText(QString(QChar(QChar::LineSeparator)));
+            return;
+        case K::Tab:
+            // A label that is nothing but a tab (numbering whose number is in the text
+            // itself) would only push the paragraph to the next tab stop.
+            if (!state.listLabel || listLabelHasText_) {
+                EmitText(QStringLiteral("\t"));
+            }
+            return;
+        case K::NestCell:
+            EmitText(QStringLiteral("\t"));
+            return;
+        case K::NestRow:
+            EmitText(QString(QChar(QChar::LineSeparator)));
+            return;
+        case K::EmDash:
+            EmitText(QString(QChar(0x2014)));
+            return;
+        case K::EnDash:
+            EmitText(QString(QChar(0x2013)));
+            return;
+        case K::Bullet:
+            EmitText(QString(QChar(0x2022)));
+            return;
+        case K::LeftQuote:
+            EmitText(QString(QChar(0x2018)));
+            return;
+        case K::RightQuote:
+            EmitText(QString(QChar(0x2019)));
+            return;
+        case K::LeftDoubleQuote:
+            EmitText(QString(QChar(0x201C)));
+            return;
+        case K::RightDoubleQuote:
+            EmitText(QString(QChar(0x201D)));
+            return;
+        case K::EmSpace:
+            EmitText(QString(QChar(0x2003)));
+            return;
+        case K::EnSpace:
+            EmitText(QString(QChar(0x2002)));
+            return;
+        case K::QuarterEmSpace:
+            EmitText(QString(QChar(0x2005)));
+            return;
+        case K::ZeroWidthJoiner:
+            EmitText(QString(QChar(0x200D)));
+            return;
+        case K::ZeroWidthNonJoiner:
+            EmitText(QString(QChar(0x200C)));
+            return;
+        case K::Cell:
+            if (!InTable()) {
+                EmitText(QStringLiteral("\t"));  // a cell mark outside any row: a separator
+                return;
+            }
+            FlushPendingSurrogate();
+            FlushText();
+            builder_.EndCell(formats_.BlockFormat(state.para));
+            return;
+        case K::Row:
+            FlushPendingSurrogate();
+            FlushText();
+            builder_.EndRow();
+            rowOpen_ = false;
+            return;
+        default:
+            break;
+    }
+    if (!ApplyCharacterWord(state.chars, keyword, hasParam, param) &&
+        !ApplyParagraphWord(state.para, keyword, hasParam, param)) {
+        ApplyTableWord(keyword, param);
+    }
+}
+
+bool RtfInterpreter::ApplyTableWord(RtfKeyword keyword, int param) {
+    if (!row_.Apply(keyword, param, formats_.colors)) {
+        return false;
+    }
+    if (keyword == K::RowDefaults) {
+        rowOpen_ = true;
+    }
+    builder_.SetRowLayout(row_.Layout());
+    return true;
+}
+
+void RtfInterpreter::ApplyFontTableWord(RtfKeyword keyword, std::string_view word, int param) {
+    if (keyword == K::Font) {
+        const bool known = formats_.fonts.count(param) > 0;
+        if (known || formats_.fonts.size() < RtfFormatResolver::kMaxFonts) {
+            formats_.fonts[param] = RtfFont{};
+            currentFont_ = param;
+        } else {
+            currentFont_ = -1;
+        }
+        return;
+    }
+    const auto entry = formats_.fonts.find(currentFont_);
+    if (entry == formats_.fonts.end()) {
+        return;
+    }
+    RtfFont& font = entry->second;
+    switch (keyword) {
+        case K::FontCharset:
+            font.charset = param;
+            break;
+        case K::FontCodePage:
+            font.codePage = param;
+            break;
+        case K::FontFamily:
+            if (word == "froman") {
+                font.hint = QFont::Serif;
+            } else if (word == "fswiss") {
+                font.hint = QFont::SansSerif;
+            } else if (word == "fmodern") {
+                font.hint = QFont::TypeWriter;
+            } else if (word == "fscript") {
+                font.hint = QFont::Cursive;
+            } else if (word == "fdecor") {
+                font.hint = QFont::Decorative;
+            }
+            break;
+        case K::Unicode:
+            if (!font.nameComplete) {
+                font.name.append(QChar(static_cast<char16_t>(param & 0xFFFF)));
+            }
+            fallbackLeft_ = State().unicodeSkip;
+            break;
+        default:
+            break;
+    }
+}
+
+void RtfInterpreter::ApplyPictureWord(RtfKeyword keyword, int param) {
+    if (!picture_) {
+        return;
+    }
+    switch (keyword) {
+        case K::PngBlip:
+            picture_->kind = RtfPicture::Kind::Png;
+            break;
+        case K::JpegBlip:
+            picture_->kind = RtfPicture::Kind::Jpeg;
+            break;
+        case K::OtherBlip:
+            picture_->kind = RtfPicture::Kind::Other;
+            break;
+        case K::PicGoalWidth:
+            picture_->goalWidth = param;
+            break;
+        case K::PicGoalHeight:
+            picture_->goalHeight = param;
+            break;
+        case K::PicScaleX:
+            picture_->scaleX = param;
+            break;
+        case K::PicScaleY:
+            picture_->scaleY = param;
+            break;
+        default:
+            break;
+    }
+}
+
+void RtfInterpreter::AddColorTableText(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (c == ';' && formats_.colors.size() < RtfFormatResolver::kMaxColors) {
+            formats_.colors.push_back(colorEntry_.value_or(QColor()));  // none: "auto"
+            colorEntry_.reset();
+        }
+    }
+}
+
+void RtfInterpreter::FinishPicture() {
+    if (!picture_) {
+        return;
+    }
+    const RtfPicture picture = std::move(*picture_);
+    picture_.reset();
+    if (State().destination != RtfDestination::Body) {
+        return;
+    }
+    const QByteArray data = picture.ImageData();
+    if (data.isEmpty()) {
+        return;  // WMF, EMF, bitmaps and damaged data are not shown
+    }
+    FlushPendingSurrogate();
+    FlushText();
+    builder_.AddImage(data, picture.DisplaySize(), InTable());
+}
+
+void RtfInterpreter::AddBytes(std::string_view bytes) {
+    const RtfDestination destination = State().destination;
+    if (destination == RtfDestination::Body || destination == RtfDestination::FontTable) {
+        pendingBytes_.append(bytes);
+    }
+}
+
+void RtfInterpreter::FlushBytes() {
+    if (pendingBytes_.empty()) {
+        return;
+    }
+    const QByteArrayView bytes(pendingBytes_.data(), static_cast<qsizetype>(pendingBytes_.size()));
+    if (State().destination == RtfDestination::FontTable) {
+        const auto entry = formats_.fonts.find(currentFont_);
+        if (entry != formats_.fonts.end() && !entry->second.nameComplete) {
+            RtfFont& font = entry->second;
+            int codePage = font.codePage > 0 ? font.codePage : CodePageForCharset(font.charset);
+            if (codePage <= 0) {
+                codePage = formats_.documentCodePage;
+            }
+            const QString text = decoder_.Decode(codePage, bytes);
+            const qsizetype end = text.indexOf(u';');
+            font.name.append(end < 0 ? text : text.left(end));
+            if (end >= 0) {
+                font.name = font.name.trimmed();
+                font.nameComplete = true;
+            }
+        }
+    } else if (State().destination == RtfDestination::Body) {
+        EmitText(decoder_.Decode(formats_.CodePageFor(State().chars), bytes));
+    }
+    pendingBytes_.clear();
+}
+
+void RtfInterpreter::EmitUnicode(std::int32_t value) {
+    if (value < 0) {
+        value += 0x10000;  // signed 16-bit form used by most writers
+    }
+    if (value < 0 || value > 0xFFFF) {
+        EmitText(QString(QChar(kReplacement)));
+        return;
+    }
+    char16_t unit = static_cast<char16_t>(value);
+    if (IsHighSurrogate(unit)) {
+        FlushPendingSurrogate();
+        pendingHighSurrogate_ = unit;
+        return;
+    }
+    if (IsLowSurrogate(unit)) {
+        if (pendingHighSurrogate_ == 0) {
+            EmitText(QString(QChar(kReplacement)));
+            return;
+        }
+        const QChar pair[2] = {QChar(pendingHighSurrogate_), QChar(unit)};
+        pendingHighSurrogate_ = 0;
+        EmitText(QString(pair, 2));
+        return;
+    }
+    if (formats_.IsSymbolFont(State().chars)) {
+        unit = MapSymbolFont(unit);
+    }
+    EmitText(QString(QChar(unit)));
+}
+
+void RtfInterpreter::FlushPendingSurrogate() {
+    if (pendingHighSurrogate_ != 0) {
+        pendingHighSurrogate_ = 0;
+        AppendOutput(QString(QChar(kReplacement)));  // a high surrogate with no low one
+    }
+}
+
+void RtfInterpreter::EmitText(const QString& text) {
+    FlushPendingSurrogate();
+    AppendOutput(text);
+}
+
+void RtfInterpreter::AppendOutput(const QString& text) {
+    const RtfGroupState& state = State();
+    if (state.destination != RtfDestination::Body || state.chars.hidden || text.isEmpty()) {
+        return;
+    }
+    if (!pendingText_.isEmpty() &&
+        (pendingTextState_ != state.chars || pendingTextInTable_ != InTable())) {
+        FlushText();
+    }
+    if (state.listLabel) {
+        listLabelHasText_ = listLabelHasText_ || !text.trimmed().isEmpty();
+    }
+    if (pendingText_.isEmpty()) {
+        pendingTextState_ = state.chars;
+        pendingTextInTable_ = InTable();
+    }
+    pendingText_.append(Sanitized(text));
+}
+
+void RtfInterpreter::FlushText() {
+    if (pendingText_.isEmpty()) {
+        return;
+    }
+    builder_.AddText(pendingText_, formats_.CharFormat(pendingTextState_), pendingTextInTable_);
+    pendingText_.clear();
+}
+
+void RtfInterpreter::EndParagraph() {
+    FlushPendingSurrogate();
+    FlushText();
+    builder_.EndParagraph(formats_.BlockFormat(State().para), InTable());
+}
+
+void RtfInterpreter::Finish() {
+    FlushBytes();
+    FlushPendingSurrogate();
+    FlushText();
+    builder_.Finish(formats_.BlockFormat(State().para));
+}
+
+}  // namespace ondrel

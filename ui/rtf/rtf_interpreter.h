@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/rtf/rtf_code_page.h"
+#include "ui/rtf/rtf_document_builder.h"
+#include "ui/rtf/rtf_formats.h"
+#include "ui/rtf/rtf_keywords.h"
+#include "ui/rtf/rtf_picture.h"
+#include "ui/rtf/rtf_row_definition.h"
+#include "ui/rtf/rtf_state.h"
+#include "ui/rtf/rtf_tokenizer.h"
+
+class QTextDocument;
+
+namespace ondrel {
+
+// Gives the tokens their meaning: keeps the group-state stack, the tables and the text still
+// to be written, and tells the document builder what to append.
+class RtfInterpreter : public RtfTokenSink {
+  public:
+    // Deeper groups are still read, but share the state of the deepest kept one.
+    static constexpr std::size_t kMaxDepth = 512;
+
+    explicit RtfInterpreter(QTextDocument* target);
+
+    void OnGroupStart() override;
+    void OnGroupEnd() override;
+    void OnControlWord(std::string_view word, bool hasParam, std::int32_t param) override;
+    void OnControlSymbol(char symbol) override;
+    void OnIgnorableMark() override;
+    void OnHexByte(std::uint8_t value) override;
+    void OnText(std::string_view bytes) override;
+    void OnBinary(std::string_view bytes) override;
+
+    // End of the stream: whatever is still pending is written.
+    void Finish();
+
+  private:
+    RtfGroupState& State() { return stack_.back(); }
+    // Inside a table: \intbl, or between \trowd and \row (WordPad writes no \intbl).
+    bool InTable();
+    bool ConsumeFallback();
+    void AddBytes(std::string_view bytes);
+    void FlushBytes();
+    void EmitUnicode(std::int32_t value);
+    void EmitText(const QString& text);
+    void AppendOutput(const QString& text);
+    void FlushPendingSurrogate();
+    void FlushText();
+    void EndParagraph();
+    void HandleWord(RtfKeyword keyword, bool hasParam, int param);
+    bool ApplyTableWord(RtfKeyword keyword, int param);
+    void ApplyFontTableWord(RtfKeyword keyword, std::string_view word, int param);
+    void ApplyPictureWord(RtfKeyword keyword, int param);
+    void AddColorTableText(std::string_view bytes);
+    void FinishPicture();
+
+    RtfDocumentBuilder builder_;
+    RtfFormatResolver formats_;
+    CodePageDecoder decoder_;
+
+    std::vector<RtfGroupState> stack_;
+    std::size_t overflowDepth_ = 0;
+    bool ignorableNext_ = false;
+    bool listLabelHasText_ = false;  // the list label being read has shown some text
+    int fallbackLeft_ = 0;           // characters of a \u fallback still to skip
+
+    std::string pendingBytes_;  // text bytes not yet decoded
+    QString pendingText_;       // decoded text not yet written, all in one state
+    RtfCharState pendingTextState_;
+    bool pendingTextInTable_ = false;
+    char16_t pendingHighSurrogate_ = 0;
+
+    int currentFont_ = -1;  // font-table entry being read
+    std::optional<QColor> colorEntry_;
+    std::optional<RtfPicture> picture_;
+
+    RtfRowDefinition row_;
+    bool rowOpen_ = false;  // \trowd read, \row not yet
+};
+
+}  // namespace ondrel
