@@ -68,9 +68,17 @@ program=$!
 exec 3>"$work/tablet"
 printf 'plug\nsleep 0\n' >&3
 
-window=$(xdotool search --sync --name '^签字板$' | head -n 1)
-press() {  # focus the window and press keys
-    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+window=$(xdotool search --sync --onlyvisible --name '^签字板$' | head -n 1)
+press() {  # focus the window (once it is mapped: focus fails before) and press keys
+    local focused=no
+    for _ in $(seq 100); do
+        if xdotool windowfocus --sync "$window" 2>/dev/null; then
+            focused=yes
+            break
+        fi
+        sleep 0.1
+    done
+    [ "$focused" = yes ] || { echo "package test: the window never took the focus" >&2; exit 1; }
     xdotool key --delay 50 "$@"
 }
 # Focus starts in the terms view; Tab goes 阅读条款 -> 同意并签字 -> 重新签字 -> 完成.
