@@ -17,9 +17,15 @@ constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
 
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target) {
     std::random_device entropy;
-    const std::string suffix = std::to_string(entropy()) + std::to_string(entropy() & 0xFFFF);
+    // A dot in front keeps it out of the host's way; the random part keeps writers apart.
+    std::string name(".");
+    name += target.filename().string();
+    name += '.';
+    name += std::to_string(entropy());
+    name += std::to_string(entropy() & 0xFFFF);
+    name += ".tmp";
     std::filesystem::path temporary = target;
-    temporary.replace_filename("." + target.filename().string() + "." + suffix + ".tmp");
+    temporary.replace_filename(name);
     return temporary;
 }
 

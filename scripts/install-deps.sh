@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgl-dev
           fonts-wqy-microhei)
 if [ "${1:-run}" = test ]; then
-    packages+=(libgtest-dev libbenchmark-dev xvfb xauth imagemagick clang libclang-rt-14-dev)
+    packages+=(libgtest-dev libbenchmark-dev xvfb xauth imagemagick clang libclang-rt-14-dev
+              locales xdotool dpkg-dev lintian)
 fi
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration the project is tested in and runs every
 # test: warnings as errors, then under AddressSanitizer + UndefinedBehaviorSanitizer, then under
-# ThreadSanitizer, then the suite once more under a GB18030 locale.
+# ThreadSanitizer, the libusb path on a real USB stack (when usbvm is there), the suite once more
+# under a GB18030 locale, and last the Debian package installed and run through a whole visit.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -36,3 +37,7 @@ if localedef -i zh_CN -f GB18030 "$locales/zh_CN.GB18030" 2>/dev/null; then
 else
     echo "== skipped the GB18030 run: localedef could not build the locale"
 fi
+
+# The Debian package, installed into a fresh root and run through a whole visit.
+echo "== package"
+"$root/scripts/package-test.sh"

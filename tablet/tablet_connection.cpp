@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tablet/report_reader.h"
+#include "tablet/tablet_log.h"
 #include "tablet/usb_port_factory.h"
 #include "tablet/window_doorbell.h"
 #include "tablet/window_hand_over.h"
@@ -68,9 +69,11 @@ bool TabletConnection::ConnectTablet() {
         return true;
     }
     d.lastOpenOutcome = OpenTablet(*d.port, d.link, d.extent);
+    qCInfo(lcTablet) << "open:" << DescribeOpenOutcome(d.lastOpenOutcome);
     if (d.lastOpenOutcome != OpenOutcome::Opened) {
         return false;
     }
+    qCInfo(lcTablet) << "extent" << d.extent.maxX << "x" << d.extent.maxY;
     d.window.SetStatusText(STATUS_CONNECTED);
     d.ReapFinishedReaders();
     if (std::shared_ptr<ReaderThread> reader =
@@ -78,6 +81,9 @@ bool TabletConnection::ConnectTablet() {
         d.readers.push_back(reader);
         d.readerThread = std::move(reader);
         ++d.readersStarted;
+        qCInfo(lcTablet) << "reader started";
+    } else {
+        qCWarning(lcTablet) << "the reader thread could not be started";
     }
     return true;
 }
@@ -121,8 +127,11 @@ int TabletConnection::OnDeviceChange(std::uint32_t eventType, const std::uint8_t
         return 0;
     }
     if (eventType == DBT_DEVICEARRIVAL) {
+        qCInfo(lcTablet) << "arrival"
+                         << (d.link.isOpen ? "(a tablet is open already: ignored)" : "");
         ConnectTablet();
     } else if (eventType == DBT_DEVICEREMOVECOMPLETE) {
+        qCInfo(lcTablet) << "removal: closing the tablet";
         d.window.SetStatusText(STATUS_DISCONNECTED);
         if (d.readerThread) {
             d.readerThread->RequestQuit();

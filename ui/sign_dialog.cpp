@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <span>
 #include <utility>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "ui/about_dialog.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_font.h"
+#include "ui/files_log.h"
 #include "ui/placement_store.h"
 #include "ui/sign_dialog_template.h"
 #include "ui/signature_area.h"
@@ -369,7 +371,18 @@ void COndrel_signDlg::OnDone() {
 void COndrel_signDlg::CaptureSignatureTo(const std::filesystem::path& path) const {
     const std::optional<Bitmap> bitmap =
         CopyAreaToBitmap(signArea_->ClientRect(), signArea_->surface());
-    SaveBitmapToFile(bitmap ? &*bitmap : nullptr, path, DisplayDepth());
+    if (!bitmap) {
+        qCInfo(lcFiles) << "the signature area is empty: nothing written to" << path.c_str();
+        return;
+    }
+    const int displayDepth = DisplayDepth();
+    if (SaveBitmapToFile(&*bitmap, path, displayDepth) == 1) {
+        qCInfo(lcFiles) << "wrote" << path.c_str() << bitmap->width << "x" << bitmap->height
+                        << "display depth" << displayDepth;
+    } else {
+        qCInfo(lcFiles) << "could not write" << path.c_str()
+                        << "(does the exchange folder exist, and may this user write to it?)";
+    }
 }
 
 int COndrel_signDlg::DisplayDepth() const {

@@ -6,33 +6,16 @@
 #include <cstddef>
 
 #include "app/exchange_paths.h"
+#include "ui/rtf/rtf_stream_reader.h"
 
 namespace ondrel {
 namespace {
 
 constexpr long kChunkSize = 4096;
 
-// Shows the document's bytes as plain text: the stand-in until the RTF reader, which has the
-// same shape (construct on the document, Feed chunks, Finish), takes its place below.
-class PlainTextReader {
-  public:
-    explicit PlainTextReader(QTextDocument* target) : target_(target) { target_->clear(); }
-    void Feed(const char* data, std::size_t size) {
-        bytes_.append(data, static_cast<qsizetype>(size));
-    }
-    void Finish() { target_->setPlainText(QString::fromUtf8(bytes_)); }
-
-  private:
-    QTextDocument* target_;
-    QByteArray bytes_;
-};
-
-// The one place that decides how the document's bytes become the view's content.
-using TermsDocumentReader = PlainTextReader;
-
 // Streams the whole document through ReadTermsChunk into the view's document, replacing it.
 void StreamTermsDocument(QFile& file, QTextDocument* document) {
-    TermsDocumentReader reader(document);
+    RtfStreamReader reader(document);
     char buffer[kChunkSize];
     long count = 0;
     while (ReadTermsChunk(&file, buffer, kChunkSize, &count) == 0 && count > 0) {

@@ -1,0 +1,53 @@
+# What `cmake --install` puts where, and the Debian package CPack makes of it.
+set(CMAKE_INSTALL_DOCDIR share/doc/ondrel-sign)
+include(GNUInstallDirs)
+
+install(TARGETS ondrel-sign ondrel-tablet-diag RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS res/desktop/ondrel-sign-desk DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES res/desktop/ondrel-sign.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES res/icons/ondrel-sign.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 32 48 256)
+    install(FILES res/icons/ondrel-sign-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME ondrel-sign.png)
+endforeach()
+# udev reads its packaged rules from /lib/udev/rules.d on Debian 12 (usr-merged or not).
+set(ONDREL_UDEV_RULES_DIR "/lib/udev/rules.d" CACHE PATH "Where the udev rule is installed")
+install(FILES res/udev/70-ondrel-signpad.rules DESTINATION ${ONDREL_UDEV_RULES_DIR})
+install(DIRECTORY res/site/ DESTINATION ${CMAKE_INSTALL_DATADIR}/ondrel-sign/site
+        PATTERN "*.bat" EXCLUDE)
+install(FILES res/desktop/ondrel-sign.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(page ondrel-sign ondrel-sign-desk ondrel-tablet-diag)
+    execute_process(COMMAND gzip -n -9 -c ${PROJECT_SOURCE_DIR}/res/man/${page}.1
+                    OUTPUT_FILE ${PROJECT_BINARY_DIR}/${page}.1.gz)
+    install(FILES ${PROJECT_BINARY_DIR}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+install(FILES docs/integrator-guide.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES res/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Debian wants a compressed changelog with the package's documentation.
+configure_file(res/debian/changelog ${PROJECT_BINARY_DIR}/changelog COPYONLY)
+execute_process(COMMAND gzip -n -9 -f ${PROJECT_BINARY_DIR}/changelog)
+
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "ondrel-sign")
+set(CPACK_PACKAGE_VENDOR "Varnock software")
+set(CPACK_PACKAGE_CONTACT "Varnock software <support@varnock.invalid>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "signing pad for reception desks")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Visitors read the terms of the visit, agree and sign on a USB pen tablet\nwhile the ink appears live. The signature is left as BMP files in an\nexchange folder for the visitor-management host, and the site's own\nscripts run at start-up and after the visitor is done.")
+set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Libraries from the binaries (Qt 6 widgets, libusb), plus what the program needs beside them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk, udev")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/res/debian/postinst")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+include(CPack)
