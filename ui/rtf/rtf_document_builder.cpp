@@ -43,6 +43,12 @@ RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument* target) : document_(target
     cursor_.beginEditBlock();
 }
 
+RtfDocumentBuilder::~RtfDocumentBuilder() {
+    if (editOpen_) {
+        cursor_.endEditBlock();
+    }
+}
+
 void RtfDocumentBuilder::PrepareContent(bool inTable) {
     if (inTable && table_ == nullptr) {
         StartTable();
@@ -191,7 +197,10 @@ void RtfDocumentBuilder::Finish(const QTextBlockFormat& format) {
     } else if (!paragraphPending_) {
         cursor_.setBlockFormat(format);
     }
-    cursor_.endEditBlock();
+    if (editOpen_) {
+        cursor_.endEditBlock();
+        editOpen_ = false;
+    }
 }
 
 }  // namespace ondrel

@@ -22,6 +22,9 @@ namespace ondrel {
 class RtfDocumentBuilder {
   public:
     explicit RtfDocumentBuilder(QTextDocument* target);
+    ~RtfDocumentBuilder();
+    RtfDocumentBuilder(const RtfDocumentBuilder&) = delete;
+    RtfDocumentBuilder& operator=(const RtfDocumentBuilder&) = delete;
 
     void AddText(const QString& text, const QTextCharFormat& format, bool inTable);
     void EndParagraph(const QTextBlockFormat& format, bool inTable);
@@ -44,6 +47,7 @@ class RtfDocumentBuilder {
 
     QTextDocument* document_;
     QTextCursor cursor_;
+    bool editOpen_ = true;           // the one edit the whole load is, until Finish()
     bool paragraphPending_ = false;  // a paragraph mark was read; its break is written lazily
 
     RtfRowLayout rowLayout_;  // cells of the rows being read

@@ -31,8 +31,8 @@ class RtfStreamReader {
     QTextDocument* target_;
     Kind kind_ = Kind::Undecided;
     bool finished_ = false;
-    bool undoWasEnabled_;
-    QByteArray head_;  // bytes read before the kind is known, then the plain text itself
+    bool undoWasEnabled_;  // undo is off while reading and restored at the end
+    QByteArray head_;      // bytes read before the kind is known, then the plain text itself
     std::unique_ptr<RtfInterpreter> interpreter_;
     std::unique_ptr<RtfTokenizer> tokenizer_;
 };
