@@ -2,31 +2,16 @@
 
 #include <algorithm>
 
+#include "ui/rtf/rtf_tokenizer.h"
+
 namespace ondrel {
-
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 void RtfPicture::AddHexDigits(std::string_view text) {
     if (kind != Kind::Png && kind != Kind::Jpeg) {
         return;  // data of kinds not shown is not kept
     }
     for (const char c : text) {
-        const int value = HexValue(c);
+        const int value = HexDigitValue(c);
         if (value < 0) {
             continue;  // spaces between the digits
         }

@@ -18,7 +18,16 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexValue(char c) {
+// Plain text stops at these bytes; CR and LF are not content in RTF, other control bytes
+// (except tab) are noise.
+bool EndsText(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return c == '\\' || c == '{' || c == '}' || (b < 0x20 && c != '\t');
+}
+
+}  // namespace
+
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -30,15 +39,6 @@ int HexValue(char c) {
     }
     return -1;
 }
-
-// Plain text stops at these bytes; CR and LF are not content in RTF, other control bytes
-// (except tab) are noise.
-bool EndsText(char c) {
-    const auto b = static_cast<unsigned char>(c);
-    return c == '\\' || c == '{' || c == '}' || (b < 0x20 && c != '\t');
-}
-
-}  // namespace
 
 void RtfTokenizer::FeedText(std::string_view data, std::size_t& pos) {
     const std::size_t start = pos;
@@ -128,7 +128,7 @@ void RtfTokenizer::Feed(std::string_view data) {
                 break;
             case Mode::Hex1:
             case Mode::Hex2: {
-                const int value = HexValue(c);
+                const int value = HexDigitValue(c);
                 if (value < 0) {
                     mode_ = Mode::Text;  // broken escape: drop it, read this byte as usual
                     break;

@@ -7,6 +7,9 @@
 
 namespace ondrel {
 
+// The value of one hexadecimal digit, or -1 for any other character.
+int HexDigitValue(char c);
+
 // Receives the lexical pieces of an RTF stream in document order.
 class RtfTokenSink {
   public:
