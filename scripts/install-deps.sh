@@ -3,10 +3,11 @@
 # Usage: scripts/install-deps.sh [run|test]   (test adds what the test suite needs)
 set -euo pipefail
 
+# xvfb and xauth let the program run on a virtual display where there is no real one.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgl-dev
-          fonts-wqy-microhei)
+          fonts-wqy-microhei xvfb xauth)
 if [ "${1:-run}" = test ]; then
-    packages+=(libgtest-dev libbenchmark-dev xvfb xauth imagemagick clang libclang-rt-14-dev
+    packages+=(libgtest-dev libbenchmark-dev imagemagick clang libclang-rt-14-dev
               locales xdotool dpkg-dev lintian)
 fi
 
