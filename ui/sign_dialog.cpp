@@ -226,6 +226,11 @@ void COndrel_signDlg::OnInitDialog() {
     termsView_->LoadTermsDocument();
 
     Step("maximize");
+    // Where no window manager maximizes windows (a kiosk session), covering the screen's
+    // available area is what maximized means; a window manager replaces it with its own.
+    if (const QScreen* target = screen()) {
+        setGeometry(target->availableGeometry());
+    }
     setWindowState(windowState() | Qt::WindowMaximized);
 
     Step("placement");
