@@ -94,7 +94,11 @@ TEST(TabletStress, TwoHundredTeardownsWhileAHandOverIsInProgress) {
         window.reset();
         // Whatever was still queued for the window must find nothing to call.
         QCoreApplication::processEvents();
-        ASSERT_EQ(ThreadCount(), threadsBefore) << "round " << round;
+        // A joined thread can still be listed for a moment while the kernel finishes its exit;
+        // a thread that was never joined stays listed for good.
+        ASSERT_TRUE(PumpUntil([&] { return ThreadCount() == threadsBefore; }, 5s))
+            << "round " << round << ": " << ThreadCount() << " threads, " << threadsBefore
+            << " before";
     }
     g_readerRunning = true;
 }
