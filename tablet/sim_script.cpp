@@ -50,14 +50,7 @@ bool ParseHexBytes(const std::vector<std::string_view>& words, std::vector<std::
 }
 
 PenReportBytes MakeReport(std::uint16_t x, std::uint16_t y, std::uint16_t pressure) {
-    return {0x07,
-            static_cast<std::uint8_t>(pressure != 0 ? 0x80 : 0x00),
-            static_cast<std::uint8_t>(x & 0xFF),
-            static_cast<std::uint8_t>(x >> 8),
-            static_cast<std::uint8_t>(y & 0xFF),
-            static_cast<std::uint8_t>(y >> 8),
-            static_cast<std::uint8_t>(pressure & 0xFF),
-            static_cast<std::uint8_t>(pressure >> 8)};
+    return EncodePenReport({x, y, pressure}, 0x07, pressure != 0 ? 0x80 : 0x00);
 }
 
 }  // namespace

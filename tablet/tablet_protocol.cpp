@@ -41,4 +41,12 @@ PenReport DecodePenReport(std::span<const std::uint8_t, PEN_REPORT_SIZE> report)
     return {ReadLe16(report, 2), ReadLe16(report, 4), ReadLe16(report, 6)};
 }
 
+std::array<std::uint8_t, PEN_REPORT_SIZE> EncodePenReport(const PenReport& report,
+                                                          std::uint8_t byte0, std::uint8_t byte1) {
+    const auto low = [](std::uint16_t value) { return static_cast<std::uint8_t>(value & 0xFF); };
+    const auto high = [](std::uint16_t value) { return static_cast<std::uint8_t>(value >> 8); };
+    return {byte0,         byte1,          low(report.x),        high(report.x),
+            low(report.y), high(report.y), low(report.pressure), high(report.pressure)};
+}
+
 }  // namespace ondrel

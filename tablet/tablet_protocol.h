@@ -58,4 +58,9 @@ TabletExtent ParseTabletExtent(std::span<const std::uint8_t> replyBuffer);
 // x, y and pressure from bytes 2-7; bytes 0 and 1 are ignored.
 PenReport DecodePenReport(std::span<const std::uint8_t, PEN_REPORT_SIZE> report);
 
+// The 8 bytes of a report: bytes 0 and 1 as given (the tablet's own, never read by us), then
+// x, y and pressure. The inverse of DecodePenReport, for simulated tablets and tests.
+std::array<std::uint8_t, PEN_REPORT_SIZE> EncodePenReport(const PenReport& report,
+                                                          std::uint8_t byte0, std::uint8_t byte1);
+
 }  // namespace ondrel

@@ -29,10 +29,7 @@ std::vector<std::array<std::uint8_t, 8>> SignatureReports(int count) {
         const auto y = static_cast<std::uint16_t>(25000 + 9000 * std::sin(t * 0.7));
         const std::uint16_t pressure =
             (i % 400 == 399) ? 0 : static_cast<std::uint16_t>(1000 + 200 * std::sin(t * 0.3));
-        reports.push_back({0x07, 0x80, static_cast<std::uint8_t>(x),
-                           static_cast<std::uint8_t>(x >> 8), static_cast<std::uint8_t>(y),
-                           static_cast<std::uint8_t>(y >> 8), static_cast<std::uint8_t>(pressure),
-                           static_cast<std::uint8_t>(pressure >> 8)});
+        reports.push_back(EncodePenReport({x, y, pressure}, 0x07, 0x80));
     }
     return reports;
 }

@@ -74,6 +74,12 @@ TEST(TabletProtocol, ReportDecodingIgnoresTheFirstTwoBytes) {
     }
 }
 
+TEST(TabletProtocol, EncodingIsTheInverseOfDecoding) {
+    const auto bytes = EncodePenReport({10000, 20000, 1000}, 0x07, 0x80);
+    EXPECT_EQ(bytes, (std::array<std::uint8_t, 8>{0x07, 0x80, 0x10, 0x27, 0x20, 0x4E, 0xE8, 0x03}));
+    EXPECT_EQ(DecodePenReport(bytes), (PenReport{10000, 20000, 1000}));
+}
+
 TEST(TabletProtocol, ZeroPressureBytesMeanPenUpWhereverThePointIs) {
     const std::array<std::uint8_t, 8> report = {0, 1, 0xFF, 0xFF, 0x34, 0x12, 0, 0};
     const PenReport decoded = DecodePenReport(report);

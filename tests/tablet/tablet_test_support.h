@@ -66,14 +66,7 @@ inline bool PumpUntil(const std::function<bool()>& condition,
 
 inline PenReportBytes Report(std::uint16_t x, std::uint16_t y, std::uint16_t pressure,
                              std::uint8_t tag = 0x07) {
-    return {tag,
-            0x80,
-            static_cast<std::uint8_t>(x & 0xFF),
-            static_cast<std::uint8_t>(x >> 8),
-            static_cast<std::uint8_t>(y & 0xFF),
-            static_cast<std::uint8_t>(y >> 8),
-            static_cast<std::uint8_t>(pressure & 0xFF),
-            static_cast<std::uint8_t>(pressure >> 8)};
+    return EncodePenReport({x, y, pressure}, tag, 0x80);
 }
 
 }  // namespace ondrel::testing
