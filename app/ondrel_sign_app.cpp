@@ -1,8 +1,8 @@
 #include "app/ondrel_sign_app.h"
 
-#include "app/agreement_refresh.h"
-#include "app/exchange_paths.h"
-#include "app/site_script.h"
+#include "site/agreement_refresh.h"
+#include "site/exchange_paths.h"
+#include "site/site_script.h"
 #include "ui/sign_dialog.h"
 
 namespace ondrel {

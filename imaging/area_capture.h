@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/geometry.h"
 #include "imaging/signature_surface.h"
 
 namespace ondrel {

@@ -13,17 +13,6 @@ namespace ondrel {
 inline constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kBlack = 0xFF000000u;
 
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool IsEmpty() const { return right <= left || bottom <= top; }
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
-
 class SignatureSurface {
   public:
     SignatureSurface() = default;

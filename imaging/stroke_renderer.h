@@ -7,16 +7,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/geometry.h"
 #include "imaging/signature_surface.h"
-#include "tablet/tablet_protocol.h"
+#include "tablet/protocol/tablet_protocol.h"
 
 namespace ondrel {
-
-struct Point {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
 
 struct PenState {
     bool penDown = false;

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <thread>
 
-#include "tablet/usb_port.h"
+#include "tablet/usb/usb_port.h"
 
 namespace ondrel {
 

@@ -1,24 +1,19 @@
 #include "tablet/tablet_connection.h"
 
 #include <algorithm>
-#include <deque>
-#include <mutex>
 #include <vector>
 
+#include "tablet/port_device_notifications.h"
 #include "tablet/report_reader.h"
 #include "tablet/tablet_log.h"
 #include "tablet/usb_port_factory.h"
-#include "tablet/window_doorbell.h"
 #include "tablet/window_hand_over.h"
 
 namespace ondrel {
 
 struct TabletConnection::Impl {
-    Impl(TabletConnection& self, TabletWindow& tabletWindow, std::unique_ptr<UsbPort> usbPort)
-        : window(tabletWindow),
-          port(std::move(usbPort)),
-          handOver(tabletWindow),
-          deviceEvents([&self] { self.DeliverDeviceEvents(); }) {}
+    Impl(TabletWindow& tabletWindow, std::unique_ptr<UsbPort> usbPort)
+        : window(tabletWindow), port(std::move(usbPort)), handOver(tabletWindow) {}
 
     TabletWindow& window;
     std::unique_ptr<UsbPort> port;
@@ -33,10 +28,8 @@ struct TabletConnection::Impl {
     int readersStarted = 0;
     bool shutDown = false;
 
-    // Arrivals and removals, from the port's thread to the window thread.
-    std::mutex eventsMutex;
-    std::deque<std::uint32_t> events;
-    WindowThreadDoorbell deviceEvents;
+    // Arrivals and removals, from the port's thread to OnDeviceChange on the window thread.
+    std::unique_ptr<PortDeviceNotifications> notifications;
 
     // Joins the readers that have ended; none of them can be waiting for the window thread.
     void ReapFinishedReaders() {
@@ -54,7 +47,7 @@ TabletConnection::TabletConnection(TabletWindow& window)
     : TabletConnection(window, MakeUsbPort()) {}
 
 TabletConnection::TabletConnection(TabletWindow& window, std::unique_ptr<UsbPort> port)
-    : impl_(std::make_unique<Impl>(*this, window, std::move(port))) {}
+    : impl_(std::make_unique<Impl>(window, std::move(port))) {}
 
 TabletConnection::~TabletConnection() {
     Shutdown();
@@ -93,28 +86,10 @@ void TabletConnection::RegisterTabletNotifications() {
     if (d.shutDown) {
         return;
     }
-    d.port->Subscribe([&d](std::uint32_t eventType) {
-        std::lock_guard lock(d.eventsMutex);
-        d.events.push_back(eventType);
-        d.deviceEvents.Ring();
-    });
-}
-
-void TabletConnection::DeliverDeviceEvents() {
-    Impl& d = *impl_;
-    for (;;) {
-        std::uint32_t eventType = 0;
-        {
-            std::lock_guard lock(d.eventsMutex);
-            if (d.events.empty()) {
-                return;
-            }
-            eventType = d.events.front();
-            d.events.pop_front();
-        }
-        const auto record = MakeTabletNotificationRecord();
-        OnDeviceChange(eventType, record.data(), record.size());
-    }
+    d.notifications = std::make_unique<PortDeviceNotifications>(
+        *d.port, [this](std::uint32_t eventType, std::span<const std::uint8_t> record) {
+            OnDeviceChange(eventType, record.data(), record.size());
+        });
 }
 
 int TabletConnection::OnDeviceChange(std::uint32_t eventType, const std::uint8_t* record,
@@ -126,11 +101,11 @@ int TabletConnection::OnDeviceChange(std::uint32_t eventType, const std::uint8_t
     if (!IsTabletInterface(std::span(record, recordSize)) || d.shutDown) {
         return 0;
     }
-    if (eventType == DBT_DEVICEARRIVAL) {
+    if (eventType == DEVICE_ARRIVAL) {
         qCInfo(lcTablet) << "arrival"
                          << (d.link.isOpen ? "(a tablet is open already: ignored)" : "");
         ConnectTablet();
-    } else if (eventType == DBT_DEVICEREMOVECOMPLETE) {
+    } else if (eventType == DEVICE_REMOVE_COMPLETE) {
         qCInfo(lcTablet) << "removal: closing the tablet";
         d.window.SetStatusText(STATUS_DISCONNECTED);
         if (d.readerThread) {
@@ -154,7 +129,7 @@ void TabletConnection::Shutdown() {
         return;
     }
     d.shutDown = true;
-    d.port->Unsubscribe();
+    d.notifications.reset();
     // Release any reader waiting in its hand-over first: from here on no reader waits for
     // this thread, so waiting for the readers below cannot deadlock.
     d.handOver.Abandon();

@@ -8,15 +8,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "tablet/device_change.h"
+#include "tablet/protocol/tablet_protocol.h"
 #include "tablet/tablet_link.h"
-#include "tablet/tablet_protocol.h"
 #include "tablet/tablet_window.h"
-#include "tablet/usb_port.h"
+#include "tablet/usb/usb_port.h"
 
 namespace ondrel {
-
-inline constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
-inline constexpr std::uint32_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
 
 class TabletConnection {
   public:
@@ -35,7 +33,8 @@ class TabletConnection {
     bool ConnectTablet();
     // Delivers arrival and removal of the tablet to OnDeviceChange from now on.
     void RegisterTabletNotifications();
-    // Arrival (0x8000) connects, removal-complete (0x8004) shows "设备未连接", asks the reader
+    // Arrival (DEVICE_ARRIVAL) connects, removal-complete
+    // (DEVICE_REMOVE_COMPLETE) shows "设备未连接", asks the reader
     // to quit and closes the tablet. Returns -1 without a record, otherwise 0.
     int OnDeviceChange(std::uint32_t eventType, const std::uint8_t* record, std::size_t recordSize);
     // Closes the open tablet; false when none was open.
@@ -53,8 +52,6 @@ class TabletConnection {
     int readersRunning() const;
 
   private:
-    void DeliverDeviceEvents();  // window thread: the port's arrivals and removals, in order
-
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -6,18 +6,6 @@ namespace ondrel {
 
 namespace {
 
-constexpr std::uint32_t DBT_DEVTYP_DEVICEINTERFACE = 5;
-constexpr std::size_t RECORD_TYPE_OFFSET = 4;
-constexpr std::size_t RECORD_CLASS_OFFSET = 12;
-constexpr std::size_t RECORD_HEADER_SIZE = RECORD_CLASS_OFFSET + GUID_DEVINTERFACE_SIGNPAD.size();
-
-std::uint32_t ReadLe32(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint32_t>(bytes[offset]) |
-           static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
-           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
-}
-
 OpenOutcome FromOpenStatus(OpenStatus status) {
     switch (status) {
         case OpenStatus::Opened:
@@ -91,26 +79,6 @@ bool CloseTablet(TabletLink& link) {
     link.device.reset();
     link.isOpen = false;
     return true;
-}
-
-std::array<std::uint8_t, NOTIFICATION_RECORD_SIZE> MakeTabletNotificationRecord() {
-    std::array<std::uint8_t, NOTIFICATION_RECORD_SIZE> record{};
-    record[0] = static_cast<std::uint8_t>(NOTIFICATION_RECORD_SIZE);
-    record[RECORD_TYPE_OFFSET] = static_cast<std::uint8_t>(DBT_DEVTYP_DEVICEINTERFACE);
-    std::copy(GUID_DEVINTERFACE_SIGNPAD.begin(), GUID_DEVINTERFACE_SIGNPAD.end(),
-              record.begin() + RECORD_CLASS_OFFSET);
-    return record;
-}
-
-bool IsTabletInterface(std::span<const std::uint8_t> record) {
-    if (record.size() < RECORD_HEADER_SIZE) {
-        return false;
-    }
-    if (ReadLe32(record, RECORD_TYPE_OFFSET) != DBT_DEVTYP_DEVICEINTERFACE) {
-        return false;
-    }
-    return std::equal(GUID_DEVINTERFACE_SIGNPAD.begin(), GUID_DEVINTERFACE_SIGNPAD.end(),
-                      record.begin() + RECORD_CLASS_OFFSET);
 }
 
 }  // namespace ondrel

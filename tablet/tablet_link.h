@@ -1,7 +1,7 @@
 #pragma once
 
-// Finding, opening, identifying and setting up the tablet over a UsbPort, and recognising the
-// tablet's plug and unplug notifications. Everything here runs on the window thread.
+// Finding, opening, identifying and setting up the tablet over a UsbPort. Everything here runs
+// on the window thread.
 
 #include <array>
 #include <cstddef>
@@ -10,8 +10,8 @@
 #include <span>
 #include <string>
 
-#include "tablet/tablet_protocol.h"
-#include "tablet/usb_port.h"
+#include "tablet/protocol/tablet_protocol.h"
+#include "tablet/usb/usb_port.h"
 
 namespace ondrel {
 
@@ -35,13 +35,5 @@ OpenOutcome OpenTablet(UsbPort& port, TabletLink& link, TabletExtent& extent);
 
 // Releases the open tablet; false when none was open.
 bool CloseTablet(TabletLink& link);
-
-// The 32-byte device-interface record of the tablet's class, as the notifications carry it.
-inline constexpr std::size_t NOTIFICATION_RECORD_SIZE = 32;
-std::array<std::uint8_t, NOTIFICATION_RECORD_SIZE> MakeTabletNotificationRecord();
-
-// True when the record is a device-interface record (type 5, at least 28 bytes) of the tablet's
-// class. Never reads past the record.
-bool IsTabletInterface(std::span<const std::uint8_t> record);
 
 }  // namespace ondrel

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "tablet/libusb_port.h"
-#include "tablet/sim_tablet.h"
+#include "tablet/sim/sim_tablet.h"
+#include "tablet/usb/libusb_port.h"
 
 namespace ondrel {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "tablet/usb_port.h"
+#include "tablet/usb/usb_port.h"
 
 namespace ondrel {
 

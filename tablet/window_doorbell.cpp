@@ -1,44 +1,34 @@
 #include "tablet/window_doorbell.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <QSocketNotifier>
-#include <array>
-#include <system_error>
+#include <QMetaObject>
+#include <QObject>
 
 namespace ondrel {
 
 WindowThreadDoorbell::WindowThreadDoorbell(std::function<void()> handler)
-    : handler_(std::move(handler)) {
-    int fds[2];
-    if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
-        throw std::system_error(errno, std::generic_category(), "pipe2");
-    }
-    readFd_ = fds[0];
-    writeFd_ = fds[1];
-    notifier_ = std::make_unique<QSocketNotifier>(readFd_, QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
-                     [this] { Drain(); });
-}
+    : handler_(std::move(handler)), receiver_(std::make_unique<QObject>()) {}
 
 WindowThreadDoorbell::~WindowThreadDoorbell() {
-    notifier_.reset();
-    close(readFd_);
-    close(writeFd_);
+    std::lock_guard lock(mutex_);
+    receiver_.reset();  // Qt discards the calls still posted to it
 }
 
 void WindowThreadDoorbell::Ring() {
-    const char byte = 1;
-    // A full pipe already means "rung": the handler will run and see everything.
-    [[maybe_unused]] const ssize_t written = write(writeFd_, &byte, 1);
-}
-
-void WindowThreadDoorbell::Drain() {
-    std::array<char, 256> bytes;
-    while (read(readFd_, bytes.data(), bytes.size()) > 0) {
+    if (rung_.exchange(true)) {
+        return;  // a wake-up is on its way, and its handler will see everything
     }
-    handler_();
+    std::lock_guard lock(mutex_);
+    if (!receiver_) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        receiver_.get(),
+        [this] {
+            // Cleared before the handler looks, so a ring during the handler wakes it again.
+            rung_ = false;
+            handler_();
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace ondrel

@@ -1,20 +1,24 @@
 #pragma once
 
 // Wakes the window thread from any thread: Ring() may be called anywhere, the handler runs on
-// the thread that created the doorbell, from its Qt event loop. Only a byte on a pipe crosses
-// threads; whatever the handler looks at is shared through the caller's own mutex. Several
-// rings before the handler runs may run it once.
+// the thread that created the doorbell, from its Qt event loop (nested loops included). Only
+// the wake-up crosses threads; whatever the handler looks at is shared through the caller's own
+// mutex. Several rings before the handler runs may run it once.
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 
-class QSocketNotifier;
+class QObject;
 
 namespace ondrel {
 
 class WindowThreadDoorbell {
   public:
     explicit WindowThreadDoorbell(std::function<void()> handler);
+    // On the creating thread. A ring still on its way is dropped: the handler never runs after
+    // this returns.
     ~WindowThreadDoorbell();
     WindowThreadDoorbell(const WindowThreadDoorbell&) = delete;
     WindowThreadDoorbell& operator=(const WindowThreadDoorbell&) = delete;
@@ -22,12 +26,10 @@ class WindowThreadDoorbell {
     void Ring();
 
   private:
-    void Drain();
-
     std::function<void()> handler_;
-    int readFd_ = -1;
-    int writeFd_ = -1;
-    std::unique_ptr<QSocketNotifier> notifier_;
+    std::atomic<bool> rung_{false};
+    std::mutex mutex_;                   // guards receiver_ against the destructor
+    std::unique_ptr<QObject> receiver_;  // lives on the creating thread
 };
 
 }  // namespace ondrel

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "tablet/tablet_protocol.h"
+#include "tablet/protocol/tablet_protocol.h"
 
 namespace ondrel {
 

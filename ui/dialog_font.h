@@ -4,7 +4,7 @@
 
 #include <QFont>
 
-#include "ui/dialog_units.h"
+#include "ui/rules/dialog_units.h"
 
 namespace ondrel {
 

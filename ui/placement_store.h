@@ -4,7 +4,7 @@
 // name (an INI file under the user's configuration folder on Linux, the registry on Windows),
 // group "SETTING", integers "left", "right", "top", "bottom".
 
-#include "ui/window_placement.h"
+#include "ui/rules/window_placement.h"
 
 namespace ondrel {
 

@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/exchange_paths.h"
-#include "app/site_script.h"
 #include "imaging/area_capture.h"
+#include "site/exchange_paths.h"
+#include "site/site_script.h"
 #include "tablet/reader_flag.h"
 #include "tablet/tablet_connection.h"
 #include "ui/about_dialog.h"
@@ -26,11 +26,11 @@
 #include "ui/dialog_font.h"
 #include "ui/files_log.h"
 #include "ui/placement_store.h"
+#include "ui/rules/view_layout.h"
 #include "ui/sign_dialog_template.h"
 #include "ui/signature_area.h"
 #include "ui/signing_flag.h"
 #include "ui/terms_view.h"
-#include "ui/view_layout.h"
 
 namespace ondrel {
 namespace {

@@ -16,7 +16,7 @@
 #include "imaging/stroke_renderer.h"
 #include "tablet/tablet_window.h"
 #include "ui/autosave_timer.h"
-#include "ui/dialog_units.h"
+#include "ui/rules/dialog_units.h"
 
 class QAction;
 class QLabel;

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "ui/dialog_units.h"
+#include "ui/rules/dialog_units.h"
 
 namespace ondrel {
 

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include "base/geometry.h"
 #include "imaging/signature_surface.h"
 
 namespace ondrel {

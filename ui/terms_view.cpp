@@ -5,7 +5,7 @@
 #include <QTextDocument>
 #include <cstddef>
 
-#include "app/exchange_paths.h"
+#include "site/exchange_paths.h"
 #include "ui/rtf/rtf_stream_reader.h"
 
 namespace ondrel {

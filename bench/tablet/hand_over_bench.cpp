@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "tablet/reader_flag.h"
-#include "tablet/sim_tablet.h"
+#include "tablet/sim/sim_tablet.h"
 #include "tablet/tablet_connection.h"
 
 namespace ondrel {

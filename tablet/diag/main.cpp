@@ -21,9 +21,9 @@
 #include <string>
 #include <string_view>
 
-#include "tablet/libusb_port.h"
 #include "tablet/reader_flag.h"
 #include "tablet/tablet_connection.h"
+#include "tablet/usb/libusb_port.h"
 #include "tablet/usb_port_factory.h"
 
 namespace ondrel {

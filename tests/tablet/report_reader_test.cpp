@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tablet/reader_flag.h"
-#include "tablet/sim_tablet.h"
+#include "tablet/sim/sim_tablet.h"
 #include "tablet/tablet_link.h"
 #include "tablet_test_support.h"
 

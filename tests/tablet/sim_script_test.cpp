@@ -1,4 +1,4 @@
-#include "tablet/sim_script.h"
+#include "tablet/sim/sim_script.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

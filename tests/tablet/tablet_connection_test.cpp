@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tablet/reader_flag.h"
-#include "tablet/sim_tablet.h"
+#include "tablet/sim/sim_tablet.h"
 #include "tablet_test_support.h"
 
 namespace ondrel {
@@ -143,14 +143,14 @@ TEST_F(TabletConnectionTest, ANotificationOfAnotherClassReturns0AndChangesNothin
     sim->Plug();  // present, but the notification below is not the tablet's
     auto record = MakeTabletNotificationRecord();
     record[20] ^= 0x01;
-    EXPECT_EQ(connection->OnDeviceChange(DBT_DEVICEARRIVAL, record.data(), record.size()), 0);
+    EXPECT_EQ(connection->OnDeviceChange(DEVICE_ARRIVAL, record.data(), record.size()), 0);
     EXPECT_FALSE(connection->isOpen());
 }
 
 TEST_F(TabletConnectionTest, ANotificationWithoutARecordReturnsMinus1AndChangesNothing) {
     plugAtStart = true;
     Initialise();
-    EXPECT_EQ(connection->OnDeviceChange(DBT_DEVICEREMOVECOMPLETE, nullptr, 0), -1);
+    EXPECT_EQ(connection->OnDeviceChange(DEVICE_REMOVE_COMPLETE, nullptr, 0), -1);
     EXPECT_TRUE(connection->isOpen());
     EXPECT_EQ(window.status(), STATUS_CONNECTED);
 }
@@ -169,8 +169,7 @@ TEST_F(TabletConnectionTest, RemovalWhileNothingIsOpenStillShowsNotConnected) {
     Initialise();
     window.statusTexts.clear();
     const auto record = MakeTabletNotificationRecord();
-    EXPECT_EQ(connection->OnDeviceChange(DBT_DEVICEREMOVECOMPLETE, record.data(), record.size()),
-              0);
+    EXPECT_EQ(connection->OnDeviceChange(DEVICE_REMOVE_COMPLETE, record.data(), record.size()), 0);
     EXPECT_EQ(window.status(), STATUS_DISCONNECTED);
     EXPECT_FALSE(connection->CloseTablet());
 }
@@ -182,8 +181,7 @@ TEST_F(TabletConnectionTest, RemovalAfterAnEndedReaderIsHarmless) {
     ASSERT_TRUE(PumpUntil([&] { return !connection->isOpen(); }));
     ASSERT_TRUE(WaitForReaderToEnd());
     const auto record = MakeTabletNotificationRecord();
-    EXPECT_EQ(connection->OnDeviceChange(DBT_DEVICEREMOVECOMPLETE, record.data(), record.size()),
-              0);
+    EXPECT_EQ(connection->OnDeviceChange(DEVICE_REMOVE_COMPLETE, record.data(), record.size()), 0);
     EXPECT_EQ(window.status(), STATUS_DISCONNECTED);
 }
 
@@ -191,7 +189,7 @@ TEST_F(TabletConnectionTest, AnArrivalWhileOpenLeavesTheOpenTabletAndItsReaderAl
     plugAtStart = true;
     Initialise();
     const auto record = MakeTabletNotificationRecord();
-    EXPECT_EQ(connection->OnDeviceChange(DBT_DEVICEARRIVAL, record.data(), record.size()), 0);
+    EXPECT_EQ(connection->OnDeviceChange(DEVICE_ARRIVAL, record.data(), record.size()), 0);
     EXPECT_TRUE(connection->isOpen());
     EXPECT_EQ(connection->readersStarted(), 1);
     EXPECT_EQ(sim->openDevices(), 1);
@@ -247,7 +245,7 @@ TEST_F(TabletConnectionTest, AReportReadBeforeTheUnplugIsStillHandedOver) {
     // The reader took the report and waits for this thread; the unplug comes before it.
     ASSERT_TRUE(sim->WaitFor([](const SimTablet& s) { return s.reportsRead() == 1; }, 20s));
     const auto record = MakeTabletNotificationRecord();
-    connection->OnDeviceChange(DBT_DEVICEREMOVECOMPLETE, record.data(), record.size());
+    connection->OnDeviceChange(DEVICE_REMOVE_COMPLETE, record.data(), record.size());
     ASSERT_TRUE(WaitForReports(1));
     EXPECT_EQ(window.reports[0], Report(9, 9, 9));
     EXPECT_TRUE(WaitForReaderToEnd());

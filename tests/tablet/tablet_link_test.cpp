@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tablet/sim_tablet.h"
+#include "tablet/device_change.h"
+#include "tablet/sim/sim_tablet.h"
 
 namespace ondrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "tablet/tablet_protocol.h"
+#include "tablet/protocol/tablet_protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "tablet/reader_flag.h"
-#include "tablet/sim_tablet.h"
+#include "tablet/sim/sim_tablet.h"
 #include "tablet/tablet_connection.h"
 #include "tablet_test_support.h"
 

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "tablet/sim_tablet.h"
+#include "tablet/sim/sim_tablet.h"
 #include "tablet/tablet_window.h"
 
 namespace ondrel::testing {

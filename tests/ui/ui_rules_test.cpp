@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "ui/dialog_units.h"
-#include "ui/view_layout.h"
-#include "ui/window_placement.h"
+#include "ui/rules/dialog_units.h"
+#include "ui/rules/view_layout.h"
+#include "ui/rules/window_placement.h"
 
 namespace ondrel {
 namespace {

@@ -14,6 +14,9 @@ namespace ondrel::test {
 // Fonts and images need an application object; one is made on first use.
 inline void EnsureGuiApplication() {
     if (QGuiApplication::instance() == nullptr) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
         static int argc = 1;
         static char name[] = "ondrel_rtf_test";
         static char* argv[] = {name, nullptr};

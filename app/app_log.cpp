@@ -1,8 +1,0 @@
-#include "app/app_log.h"
-
-namespace ondrel {
-
-Q_LOGGING_CATEGORY(lcScripts, "ondrel.scripts", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcStartup, "ondrel.startup", QtWarningMsg)
-
-}  // namespace ondrel
