@@ -6,13 +6,13 @@
 #include <regex>
 
 #include "site/file_stamp.h"
-#include "tests/site/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace ondrel {
 namespace {
 
 namespace fs = std::filesystem;
-using ondrel::testing::TempFolder;
+using ondrel::test::TempFolder;
 
 void SetModified(const fs::path& file, fs::file_time_type when) {
     fs::last_write_time(file, when);

@@ -5,13 +5,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/site/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace ondrel {
 namespace {
 
 namespace fs = std::filesystem;
-using ondrel::testing::TempFolder;
+using ondrel::test::TempFolder;
 
 std::string ReadText(const fs::path& file) {
     std::ifstream in(file);

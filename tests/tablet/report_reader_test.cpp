@@ -9,13 +9,13 @@
 #include "tablet/reader_flag.h"
 #include "tablet/sim/sim_tablet.h"
 #include "tablet/tablet_link.h"
-#include "tablet_test_support.h"
+#include "tests/tablet/tablet_test_support.h"
 
 namespace ondrel {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Report;
+using test::Report;
 
 // A sink on the reader's own thread; it can hold the reader inside a hand-over.
 class RecordingSink final : public ReportSink {

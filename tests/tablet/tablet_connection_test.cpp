@@ -2,17 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "tablet/reader_flag.h"
 #include "tablet/sim/sim_tablet.h"
-#include "tablet_test_support.h"
+#include "tests/tablet/tablet_test_support.h"
 
 namespace ondrel {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::FakeTabletWindow;
-using testing::PumpUntil;
-using testing::Report;
+using test::FakeTabletWindow;
+using test::PumpUntil;
+using test::Report;
 
 // The signing window's use of the connection, over the simulated tablet, on this thread's
 // event loop.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -10,24 +11,17 @@
 #include "tablet/reader_flag.h"
 #include "tablet/sim/sim_tablet.h"
 #include "tablet/tablet_connection.h"
-#include "tablet_test_support.h"
+#include "tests/support/thread_count.h"
+#include "tests/tablet/tablet_test_support.h"
 
 namespace ondrel {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::FakeTabletWindow;
-using testing::PumpUntil;
-using testing::Report;
-
-std::size_t ThreadCount() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/task")) {
-        ++count;
-    }
-    return count;
-}
+using test::FakeTabletWindow;
+using test::PumpUntil;
+using test::Report;
+using test::ThreadCount;
 
 TEST(TabletStress, AThousandPlugUnplugCyclesWithReportsFlowing) {
     g_readerRunning = true;

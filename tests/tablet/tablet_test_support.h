@@ -1,14 +1,10 @@
 #pragma once
 
-// A signing window stand-in and condition waits for the tablet tests.
+// A signing window stand-in and report bytes for the tablet tests.
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,8 +13,9 @@
 
 #include "tablet/sim/sim_tablet.h"
 #include "tablet/tablet_window.h"
+#include "tests/support/pump_until.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 
 // Records what the connection shows and hands over; every call must come on the test thread.
 class FakeTabletWindow final : public TabletWindow {
@@ -49,24 +46,9 @@ class FakeTabletWindow final : public TabletWindow {
     bool inHandler = false;
 };
 
-// Runs the event loop until `condition` holds, or gives up after `limit`.
-inline bool PumpUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    QTimer tick;  // wakes the wait for conditions that change without an event
-    tick.start(1);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 inline PenReportBytes Report(std::uint16_t x, std::uint16_t y, std::uint16_t pressure,
                              std::uint8_t tag = 0x07) {
     return EncodePenReport({x, y, pressure}, tag, 0x80);
 }
 
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-namespace ondrel::testing {
+namespace ondrel::test {
 
 class TempFolder {
   public:
@@ -48,4 +48,4 @@ class TempFolder {
     std::filesystem::path previous_;
 };
 
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

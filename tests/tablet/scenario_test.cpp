@@ -1,0 +1,114 @@
+// Runs the diagnostic program over every scenario in tests/tablet/usbvm/ on the simulated tablet
+// and checks what each scenario's `#?` lines say it must print (see the README there).
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ondrel {
+namespace {
+
+struct Expectation {
+    std::string line;
+    int count = -1;  // -1: at least once
+};
+
+struct Scenario {
+    std::string name;
+    std::string path;
+    QStringList args;
+    int exitStatus = 0;
+    std::vector<Expectation> expected;
+};
+
+// Test names and failure messages show the scenario's name, not its bytes.
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
+
+std::string After(const std::string& line, std::size_t at) {
+    const std::size_t start = line.find_first_not_of(' ', at);
+    return start == std::string::npos ? std::string() : line.substr(start);
+}
+
+Scenario ReadScenario(const std::string& path, const std::string& name) {
+    Scenario scenario{name, path, {}, 0, {}};
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        if (line.rfind("#? args:", 0) == 0) {
+            scenario.args = QString::fromStdString(After(line, 8)).split(u' ', Qt::SkipEmptyParts);
+        } else if (line.rfind("#? exit:", 0) == 0) {
+            scenario.exitStatus = std::stoi(After(line, 8));
+        } else if (line.rfind("#? line:", 0) == 0) {
+            scenario.expected.push_back({After(line, 8), -1});
+        } else if (line.rfind("#? count ", 0) == 0) {
+            const std::size_t colon = line.find(':');
+            scenario.expected.push_back({After(line, colon + 1), std::stoi(line.substr(9))});
+        }
+    }
+    return scenario;
+}
+
+std::vector<Scenario> AllScenarios() {
+    std::vector<Scenario> scenarios;
+    const QDir folder(QStringLiteral(ONDREL_SCENARIO_DIR));
+    for (const QString& file : folder.entryList({QStringLiteral("*.scn")}, QDir::Files)) {
+        std::string name = file.chopped(4).toStdString();
+        for (char& c : name) {
+            c = (c == '-') ? '_' : c;
+        }
+        scenarios.push_back(ReadScenario(folder.filePath(file).toStdString(), name));
+    }
+    return scenarios;
+}
+
+class TabletScenario : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(TabletScenario, TheDiagnosticProgramPrintsWhatTheScenarioSays) {
+    const Scenario& scenario = GetParam();
+    ASSERT_FALSE(scenario.expected.empty()) << scenario.path << " has no #? line: what to check?";
+
+    QProcess diag;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ONDREL_TABLET_SIM"), QString::fromStdString(scenario.path));
+    diag.setProcessEnvironment(environment);
+    diag.setProcessChannelMode(QProcess::MergedChannels);
+    diag.start(QStringLiteral(ONDREL_DIAG_PROGRAM), scenario.args);
+    ASSERT_TRUE(diag.waitForStarted(10000));
+    const bool ended = diag.waitForFinished(60000);
+    if (!ended) {
+        diag.kill();
+        diag.waitForFinished();
+    }
+    const QString output = QString::fromUtf8(diag.readAll());
+    ASSERT_TRUE(ended) << "still running after 60 s:\n" << output.toStdString();
+    EXPECT_EQ(diag.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(diag.exitCode(), scenario.exitStatus) << output.toStdString();
+
+    const QStringList lines = output.split(u'\n');
+    for (const Expectation& expectation : scenario.expected) {
+        const auto seen = lines.count(QString::fromStdString(expectation.line));
+        if (expectation.count < 0) {
+            EXPECT_GE(seen, 1) << "no line: " << expectation.line << "\n" << output.toStdString();
+        } else {
+            EXPECT_EQ(seen, expectation.count) << "line: " << expectation.line << "\n"
+                                               << output.toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, TabletScenario, ::testing::ValuesIn(AllScenarios()),
+                         [](const ::testing::TestParamInfo<Scenario>& scenario) {
+                             return scenario.param.name;
+                         });
+
+}  // namespace
+}  // namespace ondrel
