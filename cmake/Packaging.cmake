@@ -2,6 +2,14 @@
 set(CMAKE_INSTALL_DOCDIR share/doc/ondrel-sign)
 include(GNUInstallDirs)
 
+# gzip -n -9 of SOURCE into OUTPUT at build time; OUTPUT joins compressed_docs.
+macro(ondrel_gzip source output)
+    add_custom_command(OUTPUT ${output}
+        COMMAND gzip -n -9 -c ${source} > ${output}
+        DEPENDS ${source} VERBATIM)
+    list(APPEND compressed_docs ${output})
+endmacro()
+
 install(TARGETS ondrel-sign ondrel-tablet-diag RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS res/desktop/ondrel-sign-desk DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES res/desktop/ondrel-sign.desktop
@@ -19,18 +27,18 @@ install(FILES res/udev/70-ondrel-signpad.rules DESTINATION ${ONDREL_UDEV_RULES_D
 install(DIRECTORY res/site/ DESTINATION ${CMAKE_INSTALL_DATADIR}/ondrel-sign/site
         PATTERN "*.bat" EXCLUDE)
 install(FILES res/desktop/ondrel-sign.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# Man pages and the changelog are compressed when they are built, so an edit shows up in the next
+# build without configuring again; Debian wants both compressed.
+set(compressed_docs "")
 foreach(page ondrel-sign ondrel-sign-desk ondrel-tablet-diag)
-    execute_process(COMMAND gzip -n -9 -c ${PROJECT_SOURCE_DIR}/res/man/${page}.1
-                    OUTPUT_FILE ${PROJECT_BINARY_DIR}/${page}.1.gz)
+    ondrel_gzip(${PROJECT_SOURCE_DIR}/res/man/${page}.1 ${PROJECT_BINARY_DIR}/${page}.1.gz)
     install(FILES ${PROJECT_BINARY_DIR}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 install(FILES docs/integrator-guide.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES res/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-
-# Debian wants a compressed changelog with the package's documentation.
-configure_file(res/debian/changelog ${PROJECT_BINARY_DIR}/changelog COPYONLY)
-execute_process(COMMAND gzip -n -9 -f ${PROJECT_BINARY_DIR}/changelog)
+ondrel_gzip(${PROJECT_SOURCE_DIR}/res/debian/changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+add_custom_target(ondrel_compressed_docs ALL DEPENDS ${compressed_docs})
 
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "ondrel-sign")
