@@ -223,7 +223,7 @@ void COndrel_signDlg::OnInitDialog() {
     connection_->RegisterTabletNotifications();
 
     Step("load terms");
-    termsView_->LoadTermsDocument();
+    termsView_->LoadTermsDocument(kAgreementDocument);
 
     Step("maximize");
     // Where no window manager maximizes windows (a kiosk session), covering the screen's

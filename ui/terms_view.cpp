@@ -1,11 +1,14 @@
 #include "ui/terms_view.h"
 
+#include <QContextMenuEvent>
 #include <QFile>
+#include <QFocusEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTextDocument>
 #include <cstddef>
+#include <memory>
 
-#include "site/exchange_paths.h"
 #include "ui/rtf/rtf_stream_reader.h"
 
 namespace ondrel {
@@ -43,8 +46,8 @@ TermsView::TermsView(QWidget* parent) : QTextEdit(parent) {
     setTabChangesFocus(true);
 }
 
-bool TermsView::LoadTermsDocument() {
-    QFile file(QString::fromUtf8(kAgreementDocument));
+bool TermsView::LoadTermsDocument(const std::filesystem::path& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
     }
@@ -64,7 +67,33 @@ void TermsView::OnTermsViewSetFocus() {
 
 void TermsView::focusInEvent(QFocusEvent* event) {
     QTextEdit::focusInEvent(event);
+    const bool first = !focusedBefore_;
+    focusedBefore_ = true;
+    switch (event->reason()) {
+        case Qt::PopupFocusReason:
+        case Qt::MenuBarFocusReason:
+            return;  // back from the view's menu: Copy and Paste act where the visitor left off
+        case Qt::ActiveWindowFocusReason:
+            if (!first) {
+                return;  // the window activated again (after the About box, a message box)
+            }
+            break;
+        default:
+            break;
+    }
     OnTermsViewSetFocus();
+}
+
+void TermsView::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    const QList<QAction*> windowEntries = window()->actions();
+    if (!windowEntries.isEmpty()) {
+        if (!windowEntries.first()->isSeparator()) {
+            menu->addSeparator();
+        }
+        menu->addActions(windowEntries);
+    }
+    menu->exec(event->globalPos());
 }
 
 }  // namespace ondrel

@@ -33,7 +33,7 @@ TEST_F(TermsViewTest, CaretIsAtTheEndAfterLoadingAndAtTheStartOnFocus) {
     WriteWholeFile(SiteDir() / "userAgreement.rtf", LongAgreement());
     TermsView view;
     view.resize(400, 200);
-    ASSERT_TRUE(view.LoadTermsDocument());
+    ASSERT_TRUE(view.LoadTermsDocument("userAgreement.rtf"));
     EXPECT_EQ(view.textCursor().position(), view.document()->characterCount() - 1);
     view.OnTermsViewSetFocus();
     EXPECT_EQ(view.textCursor().position(), 0);
@@ -91,7 +91,7 @@ TEST_F(TermsViewTest, AMissingDocumentLeavesTheViewEmptyAndTheWindowGoesOn) {
 TEST_F(TermsViewTest, AnEmptyDocumentGivesAnEmptyView) {
     WriteWholeFile(SiteDir() / "userAgreement.rtf", "");
     TermsView view;
-    EXPECT_TRUE(view.LoadTermsDocument());
+    EXPECT_TRUE(view.LoadTermsDocument("userAgreement.rtf"));
     EXPECT_TRUE(view.toPlainText().isEmpty());
 }
 
