@@ -1,9 +1,5 @@
 #include "tablet/sim/sim_script.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <array>
 #include <charconv>
 #include <iostream>
@@ -137,15 +133,9 @@ std::vector<PenReportBytes> ExpandStroke(const ScriptCommand& stroke) {
     return reports;
 }
 
-SimScriptRunner::SimScriptRunner(SimTablet& sim, const std::string& path) : sim_(sim) {
-    int stop[2];
-    if (pipe2(stop, O_CLOEXEC) == 0) {
-        stopRead_ = stop[0];
-        stopWrite_ = stop[1];
-    }
-    // A FIFO blocks here until its writer opens it.
-    fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
+SimScriptRunner::SimScriptRunner(SimTablet& sim, const std::string& path)
+    : sim_(sim), source_(path) {
+    if (!source_.isOpen()) {
         std::cerr << "simulated tablet: cannot open " << path << "\n";
         return;
     }
@@ -175,16 +165,9 @@ SimScriptRunner::~SimScriptRunner() {
         stopping_ = true;
         stopped_.notify_all();
     }
-    if (stopWrite_ >= 0) {
-        [[maybe_unused]] const ssize_t written = write(stopWrite_, "x", 1);
-    }
+    source_.Interrupt();
     if (thread_.joinable()) {
         thread_.join();
-    }
-    for (int fd : {fd_, stopRead_, stopWrite_}) {
-        if (fd >= 0) {
-            close(fd);
-        }
     }
 }
 
@@ -214,23 +197,11 @@ bool SimScriptRunner::NextLine(std::string& line) {
             ++lineNumber_;
             return true;
         }
-        std::array<pollfd, 2> fds{pollfd{fd_, POLLIN, 0}, pollfd{stopRead_, POLLIN, 0}};
-        if (poll(fds.data(), stopRead_ >= 0 ? 2 : 1, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        if (fds[1].revents != 0) {
-            return false;
-        }
         std::array<char, 4096> chunk;
-        const ssize_t got = read(fd_, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {  // end of the script; a last line without a newline still counts
-            if (pendingText_.empty()) {
+        const std::size_t got = source_.Read(chunk);
+        if (got == 0) {  // end of the script; a last line without a newline still counts
+            std::lock_guard lock(mutex_);
+            if (pendingText_.empty() || stopping_) {
                 return false;
             }
             line = std::move(pendingText_);
@@ -238,7 +209,7 @@ bool SimScriptRunner::NextLine(std::string& line) {
             ++lineNumber_;
             return true;
         }
-        pendingText_.append(chunk.data(), static_cast<std::size_t>(got));
+        pendingText_.append(chunk.data(), got);
     }
 }
 

@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "tablet/sim/script_source.h"
 #include "tablet/sim/sim_tablet.h"
 
 namespace ondrel {
@@ -62,9 +63,7 @@ class SimScriptRunner {
     void Sleep(std::chrono::milliseconds duration);
 
     SimTablet& sim_;
-    int fd_ = -1;
-    int stopRead_ = -1;
-    int stopWrite_ = -1;
+    ScriptSource source_;
     std::string pendingText_;
     std::size_t lineNumber_ = 0;
 
