@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "tablet/sim/sim_tablet.h"
-#include "tablet/usb/libusb_port.h"
+#include "tablet/usb/system_usb_port.h"
 
 namespace ondrel {
 
@@ -13,7 +13,7 @@ std::unique_ptr<UsbPort> MakeUsbPort() {
         sim->RunScript(script);
         return sim;
     }
-    if (std::unique_ptr<UsbPort> port = LibusbPort::Create()) {
+    if (std::unique_ptr<UsbPort> port = MakeSystemUsbPort()) {
         return port;
     }
     return std::make_unique<SimTablet>();  // never plugged: no tablet
