@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include "tests/support/qt_tsan_suppressions.h"
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
