@@ -1,7 +1,7 @@
 #pragma once
 
-// What AbiWord 3.0.5 wrote for abiword_lists_sample.html beside this file (abiword --to=rtf), byte for
-// byte: list definitions in \listtable, {\listtext} groups without the numbers.
+// What AbiWord 3.0.5 wrote for abiword_lists_sample.html beside this file (abiword --to=rtf), byte
+// for byte: list definitions in \listtable, {\listtext} groups without the numbers.
 inline constexpr char kAbiWordListsRtf[] = R"abiword({\rtf1\ansi\ansicpg1252\deff0\uc1
 {\fonttbl
 {\f0\fnil\fcharset0\fprq0\fttruetype Nimbus Roman;}
