@@ -53,7 +53,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Libraries from the binaries (Qt 6 widgets, libusb), plus what the program needs beside them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk, udev")
+# Agreements hold CJK Extension B characters (fonts-hanazono) and emoji (fonts-symbola) that
+# the common Chinese fonts lack.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-wqy-microhei | fonts-noto-cjk, fonts-hanazono, fonts-symbola | fonts-noto-color-emoji, udev")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/res/debian/postinst")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -12,6 +12,8 @@ namespace {
 using K = RtfKeyword;
 
 constexpr int kMaxUnicodeSkip = 16;
+constexpr int kMaxListStart = 32767;
+constexpr qsizetype kMaxHeldSpace = 64;  // spaces of a list label held until its text
 constexpr char16_t kReplacement = 0xFFFD;
 
 bool IsHighSurrogate(char16_t c) {
@@ -72,6 +74,30 @@ bool IsDestinationWord(RtfKeyword keyword) {
         case K::Ud:
         case K::Transparent:
         case K::ListText:
+        case K::ListTable:
+        case K::List:
+        case K::ListLevel:
+        case K::LevelText:
+        case K::LevelNumbers:
+        case K::ListOverrideTable:
+        case K::ListOverride:
+        case K::ListOverrideLevel:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsListDefinition(RtfDestination destination) {
+    switch (destination) {
+        case RtfDestination::ListTable:
+        case RtfDestination::List:
+        case RtfDestination::ListLevel:
+        case RtfDestination::LevelText:
+        case RtfDestination::LevelNumbers:
+        case RtfDestination::ListOverrides:
+        case RtfDestination::ListOverride:
+        case RtfDestination::ListOverrideLevel:
             return true;
         default:
             return false;
@@ -123,8 +149,28 @@ void RtfInterpreter::OnGroupEnd() {
     }
     const RtfDestination closed = State().destination;
     stack_.pop_back();
-    if (closed == RtfDestination::Picture && State().destination != RtfDestination::Picture) {
-        FinishPicture();
+    const RtfDestination open = State().destination;
+    if (closed == open) {
+        return;
+    }
+    switch (closed) {
+        case RtfDestination::Picture:
+            FinishPicture();
+            break;
+        case RtfDestination::ListLevel:
+            lists_.FinishLevel();
+            break;
+        case RtfDestination::List:
+            lists_.FinishList();
+            break;
+        case RtfDestination::ListOverride:
+            lists_.FinishOverride();
+            break;
+        case RtfDestination::ListOverrideLevel:
+            lists_.FinishOverrideLevel();
+            break;
+        default:
+            break;
     }
 }
 
@@ -153,6 +199,8 @@ void RtfInterpreter::OnText(std::string_view bytes) {
     switch (State().destination) {
         case RtfDestination::Body:
         case RtfDestination::FontTable:
+        case RtfDestination::LevelText:
+        case RtfDestination::LevelNumbers:
             AddBytes(bytes);
             break;
         case RtfDestination::ColorTable:
@@ -165,6 +213,12 @@ void RtfInterpreter::OnText(std::string_view bytes) {
             break;
         case RtfDestination::Skip:
         case RtfDestination::UprAnsi:
+        case RtfDestination::ListTable:
+        case RtfDestination::List:
+        case RtfDestination::ListLevel:
+        case RtfDestination::ListOverrides:
+        case RtfDestination::ListOverride:
+        case RtfDestination::ListOverrideLevel:
             break;
     }
 }
@@ -258,6 +312,10 @@ void RtfInterpreter::OnControlWord(std::string_view word, bool hasParam, std::in
             ApplyPictureWord(keyword, param);
             return;
         default:
+            if (IsListDefinition(state.destination)) {
+                ApplyListWord(keyword, hasParam, param);
+                return;
+            }
             HandleWord(keyword, hasParam, param);
             return;
     }
@@ -311,6 +369,13 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, bool hasParam, int param) {
         case K::ListText:
             state.listLabel = true;
             listLabelHasText_ = false;
+            listLabelSpace_.clear();
+            return;
+        case K::ListTable:
+            state.destination = RtfDestination::ListTable;
+            return;
+        case K::ListOverrideTable:
+            state.destination = RtfDestination::ListOverrides;
             return;
         case K::Upr:
             state.uprOuter = state.destination;
@@ -378,9 +443,11 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, bool hasParam, int param) {
                 EmitText(QStringLiteral("\t"));  // a cell mark outside any row: a separator
                 return;
             }
+            CountListParagraph();
             FlushPendingSurrogate();
             FlushText();
-            builder_.EndCell(formats_.BlockFormat(state.para));
+            builder_.EndCell(ParagraphFormat());
+            ParagraphEnded();
             return;
         case K::Row:
             FlushPendingSurrogate();
@@ -486,6 +553,150 @@ void RtfInterpreter::ApplyPictureWord(RtfKeyword keyword, int param) {
     }
 }
 
+void RtfInterpreter::ApplyListWord(RtfKeyword keyword, bool hasParam, int param) {
+    RtfGroupState& state = State();
+    if (keyword == K::UnicodeSkip) {
+        state.unicodeSkip = std::clamp(param, 0, kMaxUnicodeSkip);
+        return;
+    }
+    switch (state.destination) {
+        case RtfDestination::ListTable:
+            if (keyword == K::List) {
+                state.destination = RtfDestination::List;
+                lists_.StartList();
+            }
+            return;
+        case RtfDestination::List:
+            if (keyword == K::ListId) {
+                lists_.SetListId(param);
+            } else if (keyword == K::ListLevel) {
+                state.destination = RtfDestination::ListLevel;
+                lists_.StartLevel();
+            }
+            return;
+        case RtfDestination::ListLevel:
+            ApplyListLevelWord(keyword, hasParam, param);
+            return;
+        case RtfDestination::LevelText:
+            if (keyword == K::Unicode) {
+                const QChar unit(static_cast<char16_t>(param & 0xFFFF));
+                lists_.AddLevelText(QStringView(&unit, 1));
+                fallbackLeft_ = state.unicodeSkip;
+            }
+            return;
+        case RtfDestination::ListOverrides:
+            if (keyword == K::ListOverride) {
+                state.destination = RtfDestination::ListOverride;
+                lists_.StartOverride();
+            }
+            return;
+        case RtfDestination::ListOverride:
+            if (keyword == K::ListId) {
+                lists_.SetOverrideListId(param);
+            } else if (keyword == K::ListOverrideNumber) {
+                lists_.SetOverrideNumber(param);
+            } else if (keyword == K::ListOverrideLevel) {
+                state.destination = RtfDestination::ListOverrideLevel;
+                lists_.StartOverrideLevel();
+            }
+            return;
+        case RtfDestination::ListOverrideLevel:
+            if (keyword == K::ListOverrideStartAt) {
+                lists_.SetOverrideStartsAnew();
+            } else if (keyword == K::LevelStartAt) {
+                lists_.SetOverrideStartAt(std::clamp(param, 0, kMaxListStart));
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+void RtfInterpreter::ApplyListLevelWord(RtfKeyword keyword, bool hasParam, int param) {
+    RtfListLevel* level = lists_.CurrentLevel();
+    if (keyword == K::LevelText || keyword == K::LevelNumbers) {
+        State().destination =
+            keyword == K::LevelText ? RtfDestination::LevelText : RtfDestination::LevelNumbers;
+        return;
+    }
+    if (level == nullptr) {
+        return;
+    }
+    switch (keyword) {
+        case K::LevelFormat:
+            level->format = NumberFormatFromRtf(param);
+            break;
+        case K::LevelStartAt:
+            level->startAt = std::clamp(param, 0, kMaxListStart);
+            break;
+        case K::LevelFollow:
+            level->follow = static_cast<std::uint8_t>(param >= 0 && param <= 2 ? param : 0);
+            break;
+        case K::LevelNoRestart:
+            level->noRestart = !hasParam || param != 0;
+            break;
+        case K::LevelLegal:
+            level->legal = !hasParam || param != 0;
+            break;
+        case K::LeftIndent:
+            level->leftIndent = param;
+            break;
+        case K::FirstIndent:
+            level->firstIndent = param;
+            break;
+        default:
+            break;
+    }
+}
+
+void RtfInterpreter::CountListParagraph() {
+    if (paragraphCounted_) {
+        return;
+    }
+    paragraphCounted_ = true;
+    const RtfGroupState& state = State();
+    if (state.para.listOverride < 0) {
+        return;
+    }
+    const auto label = numbering_.Next(lists_, state.para.listOverride, state.para.listLevel);
+    if (!label) {
+        return;
+    }
+    listLeftIndent_ = label->leftIndent;
+    listFirstIndent_ = label->firstIndent;
+    if (paragraphHasListText_ || label->text.isEmpty() || state.chars.hidden) {
+        return;  // the paragraph's own \listtext is its label
+    }
+    // The number in the look of the paragraph's text, without lines or shading.
+    RtfCharState chars = state.chars;
+    chars.underline = false;
+    chars.strike = false;
+    chars.script = 0;
+    chars.background = 0;
+    FlushPendingSurrogate();
+    FlushText();
+    builder_.AddText(Sanitized(label->text), formats_.CharFormat(chars), InTable());
+}
+
+void RtfInterpreter::ParagraphEnded() {
+    paragraphHasListText_ = false;
+    listLabelSpace_.clear();
+    paragraphCounted_ = false;
+    listLeftIndent_.reset();
+    listFirstIndent_.reset();
+}
+
+QTextBlockFormat RtfInterpreter::ParagraphFormat() {
+    const RtfParaState& own = State().para;
+    if (own.ownIndent || (!listLeftIndent_ && !listFirstIndent_)) {
+        return formats_.BlockFormat(own);
+    }
+    RtfParaState para = own;
+    para.leftIndent = listLeftIndent_.value_or(para.leftIndent);
+    para.firstIndent = listFirstIndent_.value_or(para.firstIndent);
+    return formats_.BlockFormat(para);
+}
+
 void RtfInterpreter::AddColorTableText(std::string_view bytes) {
     for (const char c : bytes) {
         if (c == ';' && formats_.colors.size() < RtfFormatResolver::kMaxColors) {
@@ -508,6 +719,7 @@ void RtfInterpreter::FinishPicture() {
     if (data.isEmpty()) {
         return;  // WMF, EMF, bitmaps and damaged data are not shown
     }
+    CountListParagraph();
     FlushPendingSurrogate();
     FlushText();
     builder_.AddImage(data, picture.DisplaySize(), InTable());
@@ -515,7 +727,8 @@ void RtfInterpreter::FinishPicture() {
 
 void RtfInterpreter::AddBytes(std::string_view bytes) {
     const RtfDestination destination = State().destination;
-    if (destination == RtfDestination::Body || destination == RtfDestination::FontTable) {
+    if (destination == RtfDestination::Body || destination == RtfDestination::FontTable ||
+        destination == RtfDestination::LevelText || destination == RtfDestination::LevelNumbers) {
         pendingBytes_.append(bytes);
     }
 }
@@ -541,6 +754,10 @@ void RtfInterpreter::FlushBytes() {
                 font.nameComplete = true;
             }
         }
+    } else if (State().destination == RtfDestination::LevelText) {
+        lists_.AddLevelText(decoder_.Decode(formats_.documentCodePage, bytes));
+    } else if (State().destination == RtfDestination::LevelNumbers) {
+        lists_.AddLevelNumbers(pendingBytes_);
     } else if (State().destination == RtfDestination::Body) {
         EmitText(decoder_.Decode(formats_.CodePageFor(State().chars), bytes));
     }
@@ -598,14 +815,28 @@ void RtfInterpreter::AppendOutput(const QString& text) {
         (pendingTextState_ != state.chars || pendingTextInTable_ != InTable())) {
         FlushText();
     }
-    if (state.listLabel) {
-        listLabelHasText_ = listLabelHasText_ || !text.trimmed().isEmpty();
+    QString shown = Sanitized(text);
+    if (state.listLabel && !listLabelHasText_) {
+        // AbiWord writes a \listtext of only spaces and a tab and leaves the number to the list
+        // table: such a label is no label, and its spaces are kept only if text follows.
+        if (text.trimmed().isEmpty()) {
+            if (listLabelSpace_.size() < kMaxHeldSpace) {
+                listLabelSpace_.append(shown);
+            }
+            return;
+        }
+        listLabelHasText_ = true;
+        paragraphHasListText_ = true;
+        shown.prepend(std::exchange(listLabelSpace_, QString()));
+    }
+    if (!state.listLabel && !paragraphCounted_) {
+        CountListParagraph();
     }
     if (pendingText_.isEmpty()) {
         pendingTextState_ = state.chars;
         pendingTextInTable_ = InTable();
     }
-    pendingText_.append(Sanitized(text));
+    pendingText_.append(shown);
 }
 
 void RtfInterpreter::FlushText() {
@@ -617,16 +848,18 @@ void RtfInterpreter::FlushText() {
 }
 
 void RtfInterpreter::EndParagraph() {
+    CountListParagraph();
     FlushPendingSurrogate();
     FlushText();
-    builder_.EndParagraph(formats_.BlockFormat(State().para), InTable());
+    builder_.EndParagraph(ParagraphFormat(), InTable());
+    ParagraphEnded();
 }
 
 void RtfInterpreter::Finish() {
     FlushBytes();
     FlushPendingSurrogate();
     FlushText();
-    builder_.Finish(formats_.BlockFormat(State().para));
+    builder_.Finish(ParagraphFormat());
 }
 
 }  // namespace ondrel

@@ -9,6 +9,8 @@
 #include "ui/rtf/rtf_document_builder.h"
 #include "ui/rtf/rtf_formats.h"
 #include "ui/rtf/rtf_keywords.h"
+#include "ui/rtf/rtf_list_numbering.h"
+#include "ui/rtf/rtf_list_table.h"
 #include "ui/rtf/rtf_picture.h"
 #include "ui/rtf/rtf_row_definition.h"
 #include "ui/rtf/rtf_state.h"
@@ -56,6 +58,11 @@ class RtfInterpreter : public RtfTokenSink {
     bool ApplyTableWord(RtfKeyword keyword, int param);
     void ApplyFontTableWord(RtfKeyword keyword, std::string_view word, int param);
     void ApplyPictureWord(RtfKeyword keyword, int param);
+    void ApplyListWord(RtfKeyword keyword, bool hasParam, int param);
+    void ApplyListLevelWord(RtfKeyword keyword, bool hasParam, int param);
+    void CountListParagraph();
+    void ParagraphEnded();
+    QTextBlockFormat ParagraphFormat();
     void AddColorTableText(std::string_view bytes);
     void FinishPicture();
 
@@ -67,6 +74,7 @@ class RtfInterpreter : public RtfTokenSink {
     std::size_t overflowDepth_ = 0;
     bool ignorableNext_ = false;
     bool listLabelHasText_ = false;  // the list label being read has shown some text
+    QString listLabelSpace_;         // its spaces before that text
     int fallbackLeft_ = 0;           // characters of a \u fallback still to skip
 
     std::string pendingBytes_;  // text bytes not yet decoded
@@ -78,6 +86,15 @@ class RtfInterpreter : public RtfTokenSink {
     int currentFont_ = -1;  // font-table entry being read
     std::optional<QColor> colorEntry_;
     std::optional<RtfPicture> picture_;
+
+    RtfListTable lists_;
+    RtfListNumbering numbering_;
+    // The paragraph being read: whether it has its own label (\listtext), whether it has been
+    // counted in its list, and the indents its list level gives it.
+    bool paragraphHasListText_ = false;
+    bool paragraphCounted_ = false;
+    std::optional<int> listLeftIndent_;
+    std::optional<int> listFirstIndent_;
 
     RtfRowDefinition row_;
     bool rowOpen_ = false;  // \trowd read, \row not yet

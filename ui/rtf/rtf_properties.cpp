@@ -1,5 +1,9 @@
 #include "ui/rtf/rtf_properties.h"
 
+#include <algorithm>
+
+#include "ui/rtf/rtf_list_table.h"
+
 namespace ondrel {
 
 namespace {
@@ -114,12 +118,20 @@ bool ApplyParagraphWord(RtfParaState& para, RtfKeyword keyword, bool hasParam, i
             break;
         case K::LeftIndent:
             para.leftIndent = param;
+            para.ownIndent = true;
             break;
         case K::RightIndent:
             para.rightIndent = param;
             break;
         case K::FirstIndent:
             para.firstIndent = param;
+            para.ownIndent = true;
+            break;
+        case K::ListOverrideNumber:
+            para.listOverride = std::max(param, 0);
+            break;
+        case K::ParagraphListLevel:
+            para.listLevel = std::clamp(param, 0, RtfList::kMaxLevels - 1);
             break;
         case K::SpaceBefore:
             para.spaceBefore = param;

@@ -13,6 +13,16 @@ enum class RtfDestination : std::uint8_t {
     ColorTable,  // \colortbl entries
     Picture,     // \pict: properties and hex data
     UprAnsi,     // the ANSI half of \upr, shown only through its \ud half
+    // List definitions: \listtable, a \list in it, a \listlevel, its \leveltext and
+    // \levelnumbers; \listoverridetable, a \listoverride in it and its \lfolevel.
+    ListTable,
+    List,
+    ListLevel,
+    LevelText,
+    LevelNumbers,
+    ListOverrides,
+    ListOverride,
+    ListOverrideLevel,
 };
 
 // Character properties as the control words set them. Indexes refer to the font and colour
@@ -62,6 +72,9 @@ struct RtfParaState {
     int tabCount = 0;
     std::array<RtfTabStop, kMaxTabs> tabs{};
     std::uint8_t nextTabKind = 0;
+    bool ownIndent = false;  // \li or \fi given: a list level's indents do not apply
+    int listOverride = -1;   // \lsN: the paragraph is numbered by that list override
+    int listLevel = 0;       // \ilvlN
 };
 
 // Everything a group inherits from its parent and drops at its end.

@@ -4,11 +4,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextFrame>
 #include <QTextTable>
 #include <cstdlib>
 #include <vector>
 
+#include "tests/ui/rtf/abiword_lists_sample.h"
 #include "tests/ui/rtf/rtf_test_support.h"
 
 namespace ondrel {
@@ -243,6 +245,59 @@ TEST(RtfCorpus, DestinationsFileHasExactlyFiveLines) {
     const QTextCharFormat link = FormatAt(*doc, "link text");
     EXPECT_TRUE(link.fontUnderline());
     EXPECT_EQ(link.foreground().color(), QColor(0, 0, 255));
+}
+
+// LibreOffice writes each label twice, as {\listtext} and in the list table: it is shown once.
+TEST(RtfCorpus, ListLabelsOfLibreOfficeFilesAreShownOnce) {
+    SKIP_WITHOUT_CORPUS();
+    const QRegularExpression numbered(QStringLiteral("^\\s*\\d+\\.\\t\\S"));
+    const QRegularExpression bulleted(QStringLiteral("^\\s*•\\t\\S"));
+    const QRegularExpression doubled(QStringLiteral("^\\s*(\\d+\\.|•)\\s*(\\d+\\.|•)"));
+    const struct {
+        const char* file;
+        int numbered;
+        int bulleted;
+    } files[] = {{"lo-fodt-visitor-zh.rtf", 3, 3},
+                 {"lo-html-visitor-en.rtf", 3, 3},
+                 {"lo-docx-reception-zh.rtf", 3, 3},
+                 {"lo-html-long-zh.rtf", 18, 12}};
+    for (const auto& f : files) {
+        const QStringList lines = TextOf(*LoadCorpusFile(QString::fromUtf8(f.file))).split(u'\n');
+        EXPECT_EQ(lines.filter(numbered).size(), f.numbered) << f.file;
+        EXPECT_EQ(lines.filter(bulleted).size(), f.bulleted) << f.file;
+        EXPECT_TRUE(lines.filter(doubled).isEmpty()) << f.file;
+    }
+}
+
+// AbiWord wrote the visitor agreement's two lists with neither numbers nor a list table (the
+// items are whole paragraphs inside {\listtext}, and no \ls names a list): there is no number
+// to show, so none is made up, and each clause is a paragraph of its own.
+TEST(RtfCorpus, AbiWordAgreementShowsItsListItemsWithoutMadeUpNumbers) {
+    SKIP_WITHOUT_CORPUS();
+    const QStringList lines =
+        TextOf(*LoadCorpusFile(QStringLiteral("abiword-odt-visitor-zh.rtf"))).split(u'\n');
+    const char* items[] = {"请出示有效身份证件（身份证、护照或港澳通行证）并完成登记。",
+                           "请全程佩戴访客证，离开时交还前台。",
+                           "未经接待人员陪同，不得进入研发区、机房及财务室。",
+                           "禁止携带易燃易爆物品；",
+                           "办公区域内请将手机调至静音；",
+                           "如遇火警，请按 EXIT 指示牌有序撤离。"};
+    for (const char* item : items) {
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(item))) << item;
+    }
+}
+
+// A file AbiWord 3.0.5 wrote from a document with nested, bulleted and restarted lists: its
+// numbers are only in the list table; each item's {\listtext} holds a space and a tab.
+TEST(RtfProducerSample, AbiWordListsAreNumberedFromTheListTable) {
+    const auto doc = ReadRtf(kAbiWordListsRtf);
+    QStringList lines = TextOf(*doc).split(u'\n');
+    lines.removeAll(QString());
+    const QStringList expected = {
+        "Before",         "1.\tfirst item", "2.\tsecond item", "2.1.\tnested a", "2.2.\tnested b",
+        "3.\tthird item", "•\tbullet one",  "•\tbullet two",   "1.\troman five", "2.\troman six",
+        "After"};  // AbiWord kept no start or roman format
+    EXPECT_EQ(lines, expected);
 }
 
 }  // namespace

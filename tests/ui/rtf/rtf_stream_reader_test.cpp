@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/ui/rtf/rtf_test_support.h"
+#include "ui/rtf/rtf_list_numbering.h"
 
 namespace ondrel {
 namespace {
@@ -484,6 +485,213 @@ TEST(RtfStreamReader, StructuralCharactersInTextCannotBreakTheDocument) {
     EXPECT_TRUE(text.startsWith(u'a'));
     EXPECT_TRUE(text.endsWith(u'b'));
     EXPECT_EQ(doc->blockCount(), 1);
+}
+
+// A document whose list table holds one list (id 7) of the given levels, named by \ls1 and
+// \ls2; \ls3 starts its first level anew at 1.
+std::string ListDocument(const std::string& levels, const std::string& body) {
+    return R"({\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}{\*\listtable{\list\listtemplateid1)" +
+           levels +
+           R"(\listid7}}{\*\listoverridetable{\listoverride\listid7\listoverridecount0\ls1})"
+           R"({\listoverride\listid7\listoverridecount0\ls2})"
+           R"({\listoverride\listid7\listoverridecount1{\lfolevel\listoverridestartat\levelstartat1}\ls3}})" +
+           body + "}";
+}
+
+// One \listlevel: number format, start value, \leveltext and \levelnumbers (as written, hex
+// escapes included) and further level words.
+std::string Level(int format, int start, const std::string& text, const std::string& numbers,
+                  const std::string& more = {}) {
+    return "{\\listlevel\\levelnfc" + std::to_string(format) + "\\levelstartat" +
+           std::to_string(start) + more + "{\\leveltext " + text + ";}{\\levelnumbers " + numbers +
+           ";}\\fi-360\\li720}";
+}
+
+const std::string kTwoItems = R"(\pard\ls1 first\par\pard\ls1 second\par)";
+
+TEST(RtfLists, EachNumberFormatOfALevel) {
+    const struct {
+        int format;
+        const char* expected;
+    } cases[] = {
+        {0, "1.\tfirst\n2.\tsecond"},  {3, "A.\tfirst\nB.\tsecond"},
+        {4, "a.\tfirst\nb.\tsecond"},  {1, "I.\tfirst\nII.\tsecond"},
+        {2, "i.\tfirst\nii.\tsecond"}, {22, "01.\tfirst\n02.\tsecond"},
+        {255, "first\nsecond"},        {47, "1.\tfirst\n2.\tsecond"},  // unknown: decimal
+    };
+    for (const auto& c : cases) {
+        const auto doc =
+            ReadRtf(ListDocument(Level(c.format, 1, R"(\'02\'00.)", R"(\'01)"), kTwoItems));
+        EXPECT_EQ(TextOf(*doc), U(c.expected)) << "levelnfc " << c.format;
+    }
+}
+
+TEST(RtfLists, BulletsFromTheLevelText) {
+    // A Unicode bullet; Word's Symbol-font bullet (U+F0B7); a Wingdings square; a bullet level
+    // with no text at all.
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(23, 1, R"(\'01\u8226 ?)", ""), kTwoItems))),
+              U("•\tfirst\n•\tsecond"));
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(23, 1, R"(\'01\u-3913 ?)", ""), kTwoItems))),
+              U("•\tfirst\n•\tsecond"));
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(23, 1, R"(\'01\u-3929 ?)", ""), kTwoItems))),
+              U("▪\tfirst\n▪\tsecond"));
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(23, 1, "", ""), kTwoItems))),
+              U("•\tfirst\n•\tsecond"));
+}
+
+TEST(RtfLists, NumberFormatsCountOnPastTheirFirstLetters) {
+    EXPECT_EQ(FormatListNumber(4, RtfNumberFormat::UpperRoman), U("IV"));
+    EXPECT_EQ(FormatListNumber(9, RtfNumberFormat::LowerRoman), U("ix"));
+    EXPECT_EQ(FormatListNumber(14, RtfNumberFormat::UpperRoman), U("XIV"));
+    EXPECT_EQ(FormatListNumber(1994, RtfNumberFormat::UpperRoman), U("MCMXCIV"));
+    EXPECT_EQ(FormatListNumber(4000, RtfNumberFormat::UpperRoman), U("4000"));
+    EXPECT_EQ(FormatListNumber(0, RtfNumberFormat::LowerRoman), U("0"));
+    EXPECT_EQ(FormatListNumber(26, RtfNumberFormat::UpperLetter), U("Z"));
+    EXPECT_EQ(FormatListNumber(27, RtfNumberFormat::UpperLetter), U("AA"));
+    EXPECT_EQ(FormatListNumber(54, RtfNumberFormat::LowerLetter), U("bbb"));
+    EXPECT_EQ(FormatListNumber(100000, RtfNumberFormat::LowerLetter), U("100000"));
+    EXPECT_EQ(FormatListNumber(12, RtfNumberFormat::DecimalZero), U("12"));
+}
+
+TEST(RtfLists, StartValue) {
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(0, 5, R"(\'02\'00.)", R"(\'01)"), kTwoItems))),
+              U("5.\tfirst\n6.\tsecond"));
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(0, 0, R"(\'02\'00.)", R"(\'01)"), kTwoItems))),
+              U("0.\tfirst\n1.\tsecond"));
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(3, 3, R"(\'02\'00))", R"(\'01)"), kTwoItems))),
+              U("C)\tfirst\nD)\tsecond"));
+}
+
+TEST(RtfLists, LevelTextTemplateAndWhatFollowsTheNumber) {
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(0, 1, R"(\'03(\'00))", R"(\'02)"), kTwoItems))),
+              U("(1)\tfirst\n(2)\tsecond"));
+    // Chinese around the number, written as \u with fallbacks: 第1条.
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(0, 1, R"(\'03\u31532 ?\'00\u26465 ?)", R"(\'02)"),
+                                           kTwoItems))),
+              U("第1条\tfirst\n第2条\tsecond"));
+    // Text longer than its length unit says: the rest is not label.
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(0, 1, R"(\'02\'00.xyz)", R"(\'01)"), kTwoItems))),
+              U("1.\tfirst\n2.\tsecond"));
+    // \levelfollow1 is a space, \levelfollow2 nothing.
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(0, 1, R"(\'02\'00.)", R"(\'01)", "\\levelfollow1"),
+                                           kTwoItems))),
+              U("1. first\n2. second"));
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(Level(0, 1, R"(\'02\'00.)", R"(\'01)", "\\levelfollow2"),
+                                           kTwoItems))),
+              U("1.first\n2.second"));
+}
+
+TEST(RtfLists, DeeperLevelsRestartWhenAShallowerOneAdvancesAndOverridesShareTheCount) {
+    const std::string levels = Level(0, 1, R"(\'02\'00.)", R"(\'01)") +
+                               Level(4, 1, R"(\'04\'00.\'01.)", R"(\'01\'03)") +
+                               Level(2, 1, R"(\'02\'02))", R"(\'01)", "\\levelnorestart");
+    const std::string body =
+        R"(\pard\ls1\ilvl0 A\par\pard\ls1\ilvl1 A1\par\pard\ls1\ilvl1 A2\par)"
+        R"(\pard\ls1\ilvl2 x\par\pard\ls1\ilvl0 B\par\pard\ls1\ilvl1 B1\par)"
+        R"(\pard\ls1\ilvl2 y\par\pard\ls2 other\par\pard\ls3 anew\par\pard\ls3 next\par)"
+        R"(\pard\ls1 C\par)";
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(levels, body))),
+              U("1.\tA\n1.a.\tA1\n1.b.\tA2\ni)\tx\n2.\tB\n2.a.\tB1\nii)\ty\n3.\tother\n"
+                "1.\tanew\n2.\tnext\n3.\tC"));
+}
+
+TEST(RtfLists, ListTextOfTheParagraphIsShownInsteadOfANumber) {
+    const std::string levels = Level(0, 1, R"(\'02\'00.)", R"(\'01)");
+    // LibreOffice: \listtext after \pard; Word: before it. The second paragraph has no
+    // \listtext and goes on counting.
+    const std::string body =
+        R"(\pard\ls1{\listtext\pard\plain 1.\tab}first\par)"
+        R"({\listtext\pard\plain\f0 (one)\tab}\pard\plain\ls1 again\par\pard\ls1 second\par)";
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(levels, body))),
+              U("1.\tfirst\n(one)\tagain\n3.\tsecond"));
+}
+
+TEST(RtfLists, ListTextOfOnlySpacesLeavesTheNumberToTheListTable) {
+    // AbiWord: {\listtext} of a space and a tab for numbers, of \bullet and a tab for bullets.
+    const std::string levels = Level(0, 1, R"(\'02\'00.)", R"(\'01)");
+    const std::string body =
+        R"({\listtext\pard\fi-431\li720  \tab}\pard\plain\fi-431\li720\ls1\ilvl0{first}\par)"
+        R"({\listtext\pard\fi-431\li720  \tab}\pard\plain\fi-431\li720\ls1\ilvl0{second}\par)"
+        R"({\listtext\pard\fi-431\li720\bullet \tab}\pard\plain\ls1 own bullet\par)";
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(levels, body))),
+              U("1.\tfirst\n2.\tsecond\n•\town bullet"));
+}
+
+TEST(RtfLists, ParagraphsOutsideAListOrNamingNoneAreNotNumbered) {
+    const std::string levels = Level(0, 1, R"(\'02\'00.)", R"(\'01)");
+    const std::string body =
+        R"(\pard\ls1 one\par\pard plain\par\pard\ls9 unknown\par\pard\ls1 two\par)";
+    EXPECT_EQ(TextOf(*ReadRtf(ListDocument(levels, body))), U("1.\tone\nplain\nunknown\n2.\ttwo"));
+    // \ls without any list table (AbiWord's list tags without a definition).
+    EXPECT_EQ(TextOf(*ReadRtf(R"({\rtf1\pard\ls1\ilvl0 item\par})")), U("item"));
+}
+
+TEST(RtfLists, NumberTakesTheTextsLookWithoutUnderline) {
+    const auto doc = ReadRtf(
+        ListDocument(Level(0, 1, R"(\'02\'00.)", R"(\'01)"), R"(\pard\ls1{\b\ul bold item}\par)"));
+    EXPECT_EQ(TextOf(*doc), U("1.\tbold item"));
+    EXPECT_EQ(FormatAt(*doc, U("1.")).fontWeight(), QFont::Bold);
+    EXPECT_FALSE(FormatAt(*doc, U("1.")).fontUnderline());
+    EXPECT_TRUE(FormatAt(*doc, U("bold")).fontUnderline());
+}
+
+TEST(RtfLists, LevelIndentsApplyUnlessTheParagraphHasItsOwn) {
+    const auto doc = ReadRtf(ListDocument(Level(0, 1, R"(\'02\'00.)", R"(\'01)"),
+                                          R"(\pard\ls1 level\par\pard\ls1\li1440\fi-720 own\par)"));
+    const QTextBlockFormat level = BlockFormatAt(*doc, U("level"));
+    EXPECT_DOUBLE_EQ(level.leftMargin(), 48.0);  // 720 twips
+    EXPECT_DOUBLE_EQ(level.textIndent(), -24.0);
+    ASSERT_FALSE(level.tabPositions().isEmpty());
+    EXPECT_DOUBLE_EQ(level.tabPositions().front().position, 24.0);  // text after the number
+    const QTextBlockFormat own = BlockFormatAt(*doc, U("own"));
+    EXPECT_DOUBLE_EQ(own.leftMargin(), 96.0);
+    EXPECT_DOUBLE_EQ(own.textIndent(), -48.0);
+}
+
+TEST(RtfLists, EmptyItemAndItemsInTableCellsAreNumbered) {
+    const auto doc = ReadRtf(ListDocument(
+        Level(0, 1, R"(\'02\'00.)", R"(\'01)"),
+        R"(\pard\ls1\par\trowd\cellx2000\cellx4000\pard\intbl\ls1 a\cell\pard\intbl\ls1 b\cell\row\pard after\par)"));
+    QStringList blocks;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        blocks << block.text();
+    }
+    EXPECT_EQ(blocks, QStringList({U("1.\t"), U("2.\ta"), U("3.\tb"), U("after")}));
+}
+
+TEST(RtfLists, HostileListTablesAreBounded) {
+    // Many lists of many levels, huge and broken level texts, number places of levels that do
+    // not exist, absurd start values and levels, overrides of unknown lists, no closing brace.
+    std::string levels;
+    for (int i = 0; i < 20; ++i) {
+        levels +=
+            Level(i % 5, 2147483647, R"(\'ff)" + std::string(5000, '\x08'), std::string(300, 'x'));
+    }
+    std::string rtf = R"({\rtf1{\*\listtable)";
+    for (int i = 0; i < 2000; ++i) {
+        rtf += R"({\list)" + (i == 0 ? levels : Level(1, -5, R"(\'02\'08\'07)", R"(\'01\'02)")) +
+               "\\listid" + std::to_string(i) + "}";
+    }
+    rtf += R"({\list{\listlevel{\leveltext}}}{\listlevel\levelnfc4}\listid5)";
+    rtf += R"(}{\*\listoverridetable{\listoverride\listid0\ls1}{\listoverride\listid9\ls2})"
+           R"({\listoverride\listid99999\ls3}{\listoverride\ls4}{\listoverride\listid1})";
+    for (int i = 0; i < 3000; ++i) {
+        rtf += R"({\listoverride\listid)" + std::to_string(i) + R"(\ls)" + std::to_string(i + 10) +
+               "}";
+    }
+    rtf += "}";
+    for (int i = 0; i < 2000; ++i) {
+        rtf += "\\pard\\ls" + std::to_string(i % 7) + "\\ilvl" + std::to_string(i % 12 - 2) +
+               " p\\par";
+    }
+    rtf += "\\pard end{\\*\\listtable{\\list{\\listlevel{\\leveltext \\'01";
+    const auto doc = ReadRtf(rtf);
+    const QString text = TextOf(*doc);
+    EXPECT_EQ(doc->blockCount(), 2001);
+    EXPECT_TRUE(text.endsWith(U("p\nend")));
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        EXPECT_LE(block.text().size(), 200) << block.text().left(40).toStdString();
+    }
 }
 
 }  // namespace
