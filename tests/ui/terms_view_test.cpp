@@ -67,7 +67,7 @@ TEST_F(TermsViewTest, RareHanAndEmojiAreDrawnByTheFontFallback) {
                    R"(\u-10180?\u-8335? bento \u-10179?\u-8534? door\par})");
     TermsView view;
     view.resize(600, 300);
-    ASSERT_TRUE(view.LoadTermsDocument());
+    ASSERT_TRUE(view.LoadTermsDocument("userAgreement.rtf"));
     (void)view.grab();  // drawn as on the screen: the view lays its text out
     int found = 0;
     for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next()) {
