@@ -1,3 +1,4 @@
+// The site script runner with the shell as the batch files' interpreter.
 #include "site/site_script.h"
 
 #include <gtest/gtest.h>
