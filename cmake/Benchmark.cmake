@@ -9,6 +9,7 @@ if(CMAKE_CROSSCOMPILING)
         set(BENCHMARK_ENABLE_GTEST_TESTS OFF CACHE BOOL "" FORCE)
         set(BENCHMARK_ENABLE_INSTALL OFF CACHE BOOL "" FORCE)
         set(BENCHMARK_ENABLE_WERROR OFF CACHE BOOL "" FORCE)
+        set(GIT_VERSION "0.0.0")  # Debian's sources take the version from project()
         get_directory_property(ondrel_saved_compile_options COMPILE_OPTIONS)
         set_directory_properties(PROPERTIES COMPILE_OPTIONS "")
         add_subdirectory("${ONDREL_BENCHMARK_SOURCE_DIR}" "${PROJECT_BINARY_DIR}/benchmark"
