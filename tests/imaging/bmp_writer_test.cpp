@@ -163,12 +163,19 @@ TEST_F(BmpWriterTest, FailuresLeaveTheEarlierFileWholeAndNoTemporaryFile) {
     EXPECT_EQ(SaveBitmapToFile(&*bitmap, folder_ / "missing" / "sign.bmp", 24), 0);
     EXPECT_FALSE(fs::exists(folder_ / "missing"));
 
-    // A read-only folder with an earlier file in it.
+    // The target name is taken by a folder: the rename fails, the temporary file goes.
+    fs::create_directories(folder_ / "busy.bmp");
+    EXPECT_EQ(SaveBitmapToFile(&*bitmap, folder_ / "busy.bmp", 24), 0);
+    EXPECT_TRUE(Leftovers({"busy.bmp"}).empty());
+}
+
+TEST_F(BmpWriterTest, ReadOnlyFolderKeepsTheEarlierFile) {
+    const auto bitmap = CopyAreaToBitmap({0, 0, 4, 4}, SignatureSurface(4, 4));
     const fs::path target = folder_ / "sign.bmp";
     ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 24), 1);
     const auto before = ReadAll(target);
     fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
-    const bool writable = std::ofstream(folder_ / "probe").good();  // root writes anyway
+    const bool writable = std::ofstream(folder_ / "probe").good();
     if (!writable) {
         const auto larger = CopyAreaToBitmap({0, 0, 9, 9}, SignatureSurface(9, 9));
         EXPECT_EQ(SaveBitmapToFile(&*larger, target, 24), 0);
@@ -177,11 +184,10 @@ TEST_F(BmpWriterTest, FailuresLeaveTheEarlierFileWholeAndNoTemporaryFile) {
     fs::permissions(folder_, fs::perms::owner_all);
     fs::remove(folder_ / "probe");
     EXPECT_TRUE(Leftovers({"sign.bmp"}).empty());
-
-    // The target name is taken by a folder: the rename fails, the temporary file goes.
-    fs::create_directories(folder_ / "busy.bmp");
-    EXPECT_EQ(SaveBitmapToFile(&*bitmap, folder_ / "busy.bmp", 24), 0);
-    EXPECT_TRUE(Leftovers({"sign.bmp", "busy.bmp"}).empty());
+    if (writable) {
+        GTEST_SKIP() << "the folder stays writable without its write permission (root does "
+                        "not need it; on Windows it is only an attribute)";
+    }
 }
 
 TEST_F(BmpWriterTest, WriteErrorMidFileLeavesTheEarlierFileWhole) {
