@@ -17,5 +17,6 @@ function(ondrel_add_windows_runtime target folder)
                                          "${folder}/${kind}")
         endif()
     endforeach()
-    add_custom_target(${target} ALL ${commands} VERBATIM)
+    add_custom_target(${target} ALL ${commands}
+                      COMMENT "Qt and mingw runtime DLLs and Qt plugins into ${folder}" VERBATIM)
 endfunction()

@@ -26,7 +26,8 @@ if [ ! -f "$sources/CMakeLists.txt" ]; then
     apt-get "${options[@]}" update >/dev/null
     (cd "$apt" && apt-get "${options[@]}" source --download-only benchmark >/dev/null 2>&1)
     rm -rf "$sources"
-    dpkg-source -x "$(ls "$apt"/benchmark_*.dsc | head -1)" "$sources" >/dev/null
+    dsc=("$apt"/benchmark_*.dsc)
+    dpkg-source -x "${dsc[0]}" "$sources" >/dev/null
 fi
 
 build=$root/build/windows-bench
@@ -41,7 +42,7 @@ cmake --preset windows "${args[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target imaging_bench ondrel_bench_runtime
 
 wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
-export WINEPREFIX=${ONDREL_WINEPREFIX:-$HOME/.cache/ondrel-wine}
+export WINEPREFIX=${ONDREL_WINEPREFIX:-${HOME:-$root/build}/.cache/ondrel-wine}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -27,7 +27,7 @@ windows_path() {
 }
 
 wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
-export WINEPREFIX=${ONDREL_WINEPREFIX:-$HOME/.cache/ondrel-wine}
+export WINEPREFIX=${ONDREL_WINEPREFIX:-${HOME:-$root/build}/.cache/ondrel-wine}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -42,8 +42,9 @@ fonts=/usr/share/fonts/truetype/wqy
     >/dev/null 2>&1
 
 # Other variables pass; these are read by the tests.
-export ONDREL_SOURCE_DIR=$(windows_path "$root")
-export ONDREL_SHARED_DIR=$(windows_path "$shared")
+ONDREL_SOURCE_DIR=$(windows_path "$root")
+ONDREL_SHARED_DIR=$(windows_path "$shared")
+export ONDREL_SOURCE_DIR ONDREL_SHARED_DIR
 
 passed=0
 failed=0
