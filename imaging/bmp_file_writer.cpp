@@ -1,12 +1,12 @@
 // Writing a BMP file so that the host never reads a torn one: the bytes go to a temporary file
 // beside the target, which is then renamed over it in one step.
 
-#include <cstdio>
 #include <random>
 #include <string>
 #include <system_error>
 
 #include "imaging/area_capture.h"
+#include "imaging/bmp_file_steps.h"
 #include "imaging/bmp_layout.h"
 
 namespace ondrel {
@@ -17,27 +17,14 @@ constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
 
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target) {
     std::random_device entropy;
-    // A dot in front keeps it out of the host's way; the random part keeps writers apart.
-    std::string name(".");
-    name += target.filename().string();
-    name += '.';
-    name += std::to_string(entropy());
-    name += std::to_string(entropy() & 0xFFFF);
-    name += ".tmp";
+    // A dot in front keeps it out of the host's way; the random part keeps writers apart. The
+    // name is put together as a path so that any file name survives on every platform.
+    std::filesystem::path name(".");
+    name += target.filename();
+    name += "." + std::to_string(entropy()) + std::to_string(entropy() & 0xFFFF) + ".tmp";
     std::filesystem::path temporary = target;
     temporary.replace_filename(name);
     return temporary;
-}
-
-bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    // "x": fail rather than reuse a file someone else created under this name.
-    std::FILE* file = std::fopen(path.string().c_str(), "wbx");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    return written && closed;
 }
 
 }  // namespace
@@ -65,9 +52,7 @@ int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, in
             }
             continue;
         }
-        std::error_code renameError;
-        std::filesystem::rename(temporary, path, renameError);
-        if (!renameError) {
+        if (ReplaceFileWith(temporary, path)) {
             return 1;
         }
         std::error_code ignored;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs that are not installed yet.
-# Usage: scripts/install-deps.sh [run|test]   (test adds what the test suite needs)
+# Usage: scripts/install-deps.sh [run|test|windows]   (test adds what the test suite needs;
+# windows adds the mingw-w64 cross compiler, Qt's host tools, GoogleTest's sources, Wine and wixl)
 set -euo pipefail
 
 # xvfb and xauth let the program run on a virtual display where there is no real one.
@@ -11,6 +12,9 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgl-d
 if [ "${1:-run}" = test ]; then
     packages+=(libgtest-dev libbenchmark-dev imagemagick clang libclang-rt-14-dev
               locales xdotool dpkg-dev lintian)
+fi
+if [ "${1:-run}" = windows ]; then
+    packages+=(g++-mingw-w64-x86-64-posix wine64 wixl qt6-base-dev-tools googletest)
 fi
 
 missing=()

@@ -2,7 +2,9 @@
 # Installs what is missing, builds every configuration the project is tested in and runs every
 # test: warnings as errors, then under AddressSanitizer + UndefinedBehaviorSanitizer, then under
 # ThreadSanitizer, the libusb path on a real USB stack (when usbvm is there), the suite once more
-# under a GB18030 locale, and last the Debian package installed and run through a whole visit.
+# under a GB18030 locale, the Windows build's tests under Wine (when the Qt for Windows in
+# ../shared/tools/mingw-qt6 is there), and last the Debian package installed and run through a
+# whole visit.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -36,6 +38,16 @@ if localedef -i zh_CN -f GB18030 "$locales/zh_CN.GB18030" 2>/dev/null; then
     LOCPATH=$locales LANG=zh_CN.GB18030 LC_ALL=zh_CN.GB18030 ctest --preset ci -j "$jobs"
 else
     echo "== skipped the GB18030 run: localedef could not build the locale"
+fi
+
+# The platform-free libraries cross-built for Windows and their tests run under Wine (a few
+# minutes; the first run also makes the Wine prefix).
+shared=${ONDREL_SHARED_DIR:-$root/../shared}
+if [ -f "$shared/tools/mingw-qt6/mingw-w64-x86_64.cmake" ]; then
+    echo "== windows"
+    "$root/scripts/wine-test.sh"
+else
+    echo "== windows: skipped: ../shared/tools/mingw-qt6 is not there"
 fi
 
 # The Debian package, installed into a fresh root and run through a whole visit.

@@ -2,8 +2,9 @@
 
 #include <QByteArrayView>
 #include <QString>
-#include <QStringDecoder>
 #include <map>
+
+#include "ui/rtf/rtf_code_page_converter.h"
 
 namespace ondrel {
 
@@ -11,19 +12,22 @@ namespace ondrel {
 // own (the document's \ansicpg applies then).
 int CodePageForCharset(int charset);
 
-// Decodes bytes written in a Windows code page. The one place where code pages meet the
-// platform: Qt's decoders here (with ICU behind them on Debian); a Windows build without ICU
-// would put the system's conversion behind the same function.
+// Decodes bytes written in a Windows code page; a code page the system cannot decode is read as
+// cp1252, which keeps ASCII right and shows every other byte as something. A lead byte cut off
+// at the end becomes U+FFFD.
 QString DecodeCodePage(int codePage, QByteArrayView bytes);
 
-// The same, keeping one decoder per code page alive: opening a converter costs more than most
+// Whether the system decodes the code page itself (rather than falling back to cp1252).
+bool CanDecodeCodePage(int codePage);
+
+// The same, keeping one converter per code page alive: opening a converter costs more than most
 // of the short runs an RTF file holds.
 class CodePageDecoder {
   public:
     QString Decode(int codePage, QByteArrayView bytes);
 
   private:
-    std::map<int, QStringDecoder> decoders_;
+    std::map<int, CodePageConverter> converters_;
 };
 
 }  // namespace ondrel

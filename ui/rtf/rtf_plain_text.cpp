@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include "ui/rtf/rtf_code_page.h"
+
 namespace ondrel {
 
 QString DecodePlainText(QByteArrayView bytes) {
@@ -15,11 +17,11 @@ QString DecodePlainText(QByteArrayView bytes) {
     if (!utf8.hasError()) {
         return text;
     }
-    QStringDecoder gb18030("GB18030");
-    if (gb18030.isValid()) {
-        return gb18030.decode(bytes);
-    }
-    return QString::fromLatin1(bytes);
+    // GBK (936) where the system has no GB18030 converter (Wine); GBK is the part of GB18030
+    // such files are written in.
+    constexpr int kGb18030 = 54936;
+    constexpr int kGbk = 936;
+    return DecodeCodePage(CanDecodeCodePage(kGb18030) ? kGb18030 : kGbk, bytes);
 }
 
 }  // namespace ondrel

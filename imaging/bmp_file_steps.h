@@ -1,0 +1,22 @@
+#pragma once
+
+// The two file-system steps of writing a BMP file safely, one implementation per platform
+// (bmp_file_steps_posix.cpp, bmp_file_steps_win.cpp); the choice of names, the retries and the
+// clean-up are the same everywhere and live in bmp_file_writer.cpp.
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace ondrel {
+
+// Creates the file, failing if the name is already taken (never reusing a file someone else made
+// under it), and writes every byte. False when it could not be created or fully written; a file
+// that was created stays for the caller to remove.
+bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// Puts `from` in place of `to` in one step, replacing an existing file. False when the target
+// could not be replaced; `from` is then still there.
+bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to);
+
+}  // namespace ondrel

@@ -1,0 +1,42 @@
+// Creating and replacing the BMP file with Windows calls, on wide paths. mingw's C runtime
+// ignores fopen's "x", so the exclusive create is _wopen with _O_EXCL. MoveFileExW replaces the
+// target in one step; it fails while another program holds the target open without delete
+// sharing, and the caller then keeps the earlier file.
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "imaging/bmp_file_steps.h"
+
+namespace ondrel {
+
+bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    const int fd =
+        _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        return false;
+    }
+    bool written = true;
+    std::size_t done = 0;
+    while (written && done < bytes.size()) {
+        // _write takes at most an unsigned int at a time.
+        const unsigned int chunk =
+            static_cast<unsigned int>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        const int count = _write(fd, bytes.data() + done, chunk);
+        written = count > 0;
+        done += written ? static_cast<std::size_t>(count) : 0;
+    }
+    const bool closed = _close(fd) == 0;
+    return written && closed;
+}
+
+bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+}  // namespace ondrel

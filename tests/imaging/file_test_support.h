@@ -1,0 +1,26 @@
+#pragma once
+
+// File-system helpers of the imaging tests whose implementation depends on the platform
+// (file_test_support_posix.cpp, file_test_support_win.cpp).
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace ondrel::test {
+
+// Whether replacing a file fails while a reader has it open: so on Windows (without the POSIX
+// rename semantics of recent NTFS, and always under Wine), never on POSIX.
+extern const bool kReplaceFailsWhileReaderHasFileOpen;
+
+// The file's bytes, read the way a host that lets the writer replace the file meanwhile reads
+// them (on Windows: opened with delete sharing). Empty when it cannot be opened.
+std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
+
+// Runs `body` with the process's file-size limit lowered to `limit` bytes, so that a write past
+// it fails part-way as on a full disk. False, without running `body`, where the platform has no
+// such limit.
+bool WithFileSizeLimit(std::uint64_t limit, const std::function<void()>& body);
+
+}  // namespace ondrel::test
