@@ -63,9 +63,11 @@ class LibusbDevice final : public UsbDevice {
             const libusb_interface_descriptor& setting = config->interface[0].altsetting[0];
             if (setting.bNumEndpoints > 0) {
                 const libusb_endpoint_descriptor& endpoint = setting.endpoint[0];
+                // Reported as it is, OUT endpoints too: the open refuses those.
                 pipe.pipeId = endpoint.bEndpointAddress;
                 pipe.pipeType = endpoint.bmAttributes & 0x03;
-                pipe.maximumPacketSize = endpoint.wMaxPacketSize;
+                // Bits 11-12 count extra transactions of a high-speed endpoint, not bytes.
+                pipe.maximumPacketSize = endpoint.wMaxPacketSize & 0x07FF;
                 found = true;
             }
         }
@@ -83,7 +85,8 @@ class LibusbDevice final : public UsbDevice {
     ReadResult Read(std::uint8_t pipeId, std::span<std::uint8_t, PEN_REPORT_SIZE> buffer,
                     std::chrono::milliseconds limit) override {
         std::unique_lock lock(mutex_);
-        if (closed_ || readBuffer_.empty()) {
+        // A transfer on an OUT endpoint would send the buffer to the device instead.
+        if (closed_ || readBuffer_.empty() || (pipeId & LIBUSB_ENDPOINT_IN) == 0) {
             return {ReadOutcome::NotStarted, 0};
         }
         // Where the endpoint's packets are larger than a report, read a whole packet so that
