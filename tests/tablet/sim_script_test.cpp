@@ -160,7 +160,15 @@ TEST_F(SimScriptRunnerTest, AFifoIsReadAsLinesArrive) {
     SimTablet sim;
     std::thread runner([&] { sim.RunScript(path); });  // blocks until the prelude has ended
     opener.join();
-    ASSERT_NE(writer, nullptr);
+    if (writer == nullptr) {
+        // The runner still waits for its first lines: end its script with a writer that
+        // closes at once, so that it can be joined before the test fails.
+        if (std::FILE* closer = std::fopen(path.c_str(), "w")) {
+            std::fclose(closer);
+        }
+        runner.join();
+        FAIL() << "the FIFO could not be opened for writing";
+    }
     std::fputs("plug\nsleep 0\n", writer);
     std::fflush(writer);
     runner.join();
