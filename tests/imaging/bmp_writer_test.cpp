@@ -1,12 +1,22 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "imaging/area_capture.h"
@@ -21,6 +31,64 @@ namespace fs = std::filesystem;
 std::vector<std::uint8_t> ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs `save` while `folder` is read-only to it, in a way that root cannot bypass: for another
+// user the folder's permissions do; root gets a child process with a private mount namespace in
+// which the folder is a read-only bind mount of itself. The result of `save`, or nothing where
+// root can have no such namespace (a container without the privilege). Files written by a
+// child that can write anyway make it exit with 78, which fails the test.
+std::optional<int> SaveIntoReadOnlyFolder(const fs::path& folder,
+                                          const std::function<int()>& save) {
+    if (geteuid() != 0) {
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+        const int result = save();
+        fs::permissions(folder, fs::perms::owner_all);
+        return result;
+    }
+    constexpr int NO_NAMESPACE = 77;
+    constexpr int STILL_WRITABLE = 78;
+    const pid_t child = fork();
+    if (child < 0) {
+        return std::nullopt;
+    }
+    if (child == 0) {
+        bool own = unshare(CLONE_NEWNS) == 0;
+        if (!own && unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0) {
+            // Root stays root inside, so that only the mount can refuse the writes.
+            const auto write = [](const char* file, const char* text) {
+                std::ofstream out(file);
+                out << text;
+                out.flush();
+                return out.good();
+            };
+            own = write("/proc/self/setgroups", "deny") && write("/proc/self/uid_map", "0 0 1") &&
+                  write("/proc/self/gid_map", "0 0 1");
+        }
+        const char* path = folder.c_str();
+        if (!own || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount(path, path, nullptr, MS_BIND, nullptr) != 0 ||
+            mount(nullptr, path, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+            _exit(NO_NAMESPACE);
+        }
+        const std::string probe = (folder / "probe").string();
+        const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0 || errno != EROFS) {
+            _exit(STILL_WRITABLE);
+        }
+        _exit(save());
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        ADD_FAILURE() << "the read-only child did not end normally";
+        return std::nullopt;
+    }
+    const int code = WEXITSTATUS(status);
+    EXPECT_NE(code, STILL_WRITABLE) << "the read-only bind mount could be written";
+    if (code == NO_NAMESPACE) {
+        return std::nullopt;
+    }
+    return code;
 }
 
 class BmpWriterTest : public ::testing::Test {
@@ -168,16 +236,26 @@ TEST_F(BmpWriterTest, FailuresLeaveTheEarlierFileWholeAndNoTemporaryFile) {
     const fs::path target = folder_ / "sign.bmp";
     ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 24), 1);
     const auto before = ReadAll(target);
-    fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
-    const bool writable = std::ofstream(folder_ / "probe").good();  // root writes anyway
-    if (!writable) {
-        const auto larger = CopyAreaToBitmap({0, 0, 9, 9}, SignatureSurface(9, 9));
-        EXPECT_EQ(SaveBitmapToFile(&*larger, target, 24), 0);
+    const auto larger = CopyAreaToBitmap({0, 0, 9, 9}, SignatureSurface(9, 9));
+    const std::optional<int> result =
+        SaveIntoReadOnlyFolder(folder_, [&] { return SaveBitmapToFile(&*larger, target, 24); });
+    if (result) {
+        EXPECT_EQ(*result, 0);
         EXPECT_EQ(ReadAll(target), before);
+    } else {
+        std::printf(
+            "[   NOTE   ] root without a private mount namespace here: the read-only"
+            " folder is the /proc one below only\n");
     }
-    fs::permissions(folder_, fs::perms::owner_all);
-    fs::remove(folder_ / "probe");
     EXPECT_TRUE(Leftovers({"sign.bmp"}).empty());
+
+    // A folder in which no one, root included, can create a file; the file in it is written
+    // to by root without complaint, so a save that fell back to writing it in place would
+    // change it.
+    const fs::path unwritable = "/proc/self/comm";
+    const auto name = ReadAll(unwritable);
+    EXPECT_EQ(SaveBitmapToFile(&*larger, unwritable, 24), 0);
+    EXPECT_EQ(ReadAll(unwritable), name);
 
     // The target name is taken by a folder: the rename fails, the temporary file goes.
     fs::create_directories(folder_ / "busy.bmp");
