@@ -23,6 +23,13 @@ if [ ! -x "$diag" ]; then
     exit 1
 fi
 
+# What the first run would fetch, install and build, once, before runs start side by side (each
+# would otherwise install QEMU at the same time).
+if ! "$usbvm" prepare >/dev/null; then
+    echo "usbvm stage: usbvm prepare failed" >&2
+    exit 1
+fi
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 started=$(date +%s)
