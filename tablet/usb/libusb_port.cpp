@@ -109,7 +109,7 @@ struct LibusbPort::Context {
 
     std::mutex handlerMutex;
     UsbDeviceEventHandler handler;
-    std::set<std::string> polledDevices;  // where there is no hot-plug support
+    std::set<std::string> polledDevices;  // where the device list is polled
 
     ~Context() {
         if (usb == nullptr) {
@@ -166,6 +166,7 @@ struct LibusbPort::Context {
         return paths;
     }
 
+    // The same two events as the hot-plug callback's, one for each path that went or came.
     void Poll() {
         const std::set<std::string> present = PresentPaths();
         std::lock_guard lock(handlerMutex);
@@ -194,7 +195,6 @@ struct LibusbPort::Context {
         }
     }
 
-    // The same two events as the hot-plug callback's, one for each path that went or came.
     // No USB I/O here: the event only travels on to the window thread.
     static int LIBUSB_CALL OnHotplug(libusb_context*, libusb_device*, libusb_hotplug_event event,
                                      void* self) {
