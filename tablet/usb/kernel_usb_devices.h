@@ -16,8 +16,8 @@ struct KernelUsbDevice {
     std::uint16_t productId = 0;
 };
 
-// Every present USB device, ordered by bus and address; empty where the platform has no such
-// list.
+// Every present USB device that the kernel has configured, ordered by bus and address; empty
+// where the platform has no such list.
 std::vector<KernelUsbDevice> ListKernelUsbDevices();
 
 // Opens the device's node for libusb to wrap; a descriptor, or -errno.

@@ -43,8 +43,12 @@ std::vector<KernelUsbDevice> ListKernelUsbDevices() {
         if (entry.path().filename().string().find(':') != std::string::npos) {
             continue;
         }
-        unsigned long bus = 0, address = 0, vendor = 0, product = 0;
-        if (ReadAttribute(entry.path(), "busnum", 10, bus) &&
+        // A device is listed once the kernel has configured it: before that it is in this
+        // folder already, but its interface cannot be claimed yet (an open would fail, and
+        // the device would not be seen to arrive again). Unconfigured, the file is empty.
+        unsigned long configuration = 0, bus = 0, address = 0, vendor = 0, product = 0;
+        if (ReadAttribute(entry.path(), "bConfigurationValue", 10, configuration) &&
+            configuration != 0 && ReadAttribute(entry.path(), "busnum", 10, bus) &&
             ReadAttribute(entry.path(), "devnum", 10, address) &&
             ReadAttribute(entry.path(), "idVendor", 16, vendor) &&
             ReadAttribute(entry.path(), "idProduct", 16, product)) {
