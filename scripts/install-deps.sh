@@ -31,5 +31,8 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Another install running at the same time (a second script, the desktop's updater) holds the
+# package manager's lock: wait for it rather than fail.
+lock=(-o DPkg::Lock::Timeout=600)
+"${sudo[@]}" apt-get "${lock[@]}" update -qq
+"${sudo[@]}" apt-get "${lock[@]}" install -y -qq --no-install-recommends "${missing[@]}"

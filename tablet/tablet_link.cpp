@@ -6,6 +6,9 @@ namespace ondrel {
 
 namespace {
 
+// Bit 7 of an endpoint address: the endpoint sends to the host.
+constexpr std::uint8_t USB_ENDPOINT_IN = 0x80;
+
 OpenOutcome FromOpenStatus(OpenStatus status) {
     switch (status) {
         case OpenStatus::Opened:
@@ -61,8 +64,10 @@ OpenOutcome OpenTablet(UsbPort& port, TabletLink& link, TabletExtent& extent) {
         return OpenOutcome::WrongVendor;
     }
 
+    // The reader reads this pipe: an OUT endpoint is no report pipe (a read on it would send).
     link.pipeInfo = UsbPipe{};
-    if (!link.device->QueryFirstPipe(link.pipeInfo)) {
+    if (!link.device->QueryFirstPipe(link.pipeInfo) ||
+        (link.pipeInfo.pipeId & USB_ENDPOINT_IN) == 0) {
         CloseTablet(link);
         return OpenOutcome::NoPipe;
     }

@@ -6,25 +6,44 @@
 
 namespace ondrel {
 
-// Lives on the doorbell's thread; each posted event runs the handler there. The event itself
-// carries nothing, so nothing but Qt's own queue crosses threads.
-class WindowThreadDoorbell::Receiver final : public QObject {
-  public:
-    explicit Receiver(WindowThreadDoorbell& doorbell) : doorbell_(doorbell) {}
+namespace {
 
-  protected:
-    void customEvent(QEvent*) override { doorbell_.Answer(); }
+// Takes the doorbell's events on the creating thread. A posted event rather than a queued call
+// of a capturing lambda: the lambda's copy, made on the ringing thread, would be read here before
+// any of our code could order it after the ring, and that order comes only from inside Qt (its
+// event queue's lock), where ThreadSanitizer cannot see it. The event itself is not looked at
+// before `ring` has ordered everything after the post.
+class DoorbellReceiver final : public QObject {
+  public:
+    explicit DoorbellReceiver(std::function<void()> ring) : ring_(std::move(ring)) {}
+
+    bool event(QEvent* event) override {
+        ring_();
+        return QObject::event(event);
+    }
 
   private:
-    WindowThreadDoorbell& doorbell_;
+    std::function<void()> ring_;
 };
 
+}  // namespace
+
 WindowThreadDoorbell::WindowThreadDoorbell(std::function<void()> handler)
-    : handler_(std::move(handler)), receiver_(std::make_unique<Receiver>(*this)) {}
+    : handler_(std::move(handler)), receiver_(std::make_unique<DoorbellReceiver>([this] {
+          {
+              // Ring() posts while holding this mutex: taking it orders the post, and the
+              // event's allocation, before what follows here.
+              std::lock_guard lock(mutex_);
+          }
+          if (rung_.exchange(false)) {
+              // Cleared before the handler looks, so a ring during the handler wakes it again.
+              handler_();
+          }
+      })) {}
 
 WindowThreadDoorbell::~WindowThreadDoorbell() {
     std::lock_guard lock(mutex_);
-    receiver_.reset();  // Qt drops the events still posted to it
+    receiver_.reset();  // Qt discards the events still posted to it
 }
 
 void WindowThreadDoorbell::Ring() {
@@ -32,14 +51,10 @@ void WindowThreadDoorbell::Ring() {
         return;  // a wake-up is on its way, and its handler will see everything
     }
     std::lock_guard lock(mutex_);
-    if (receiver_) {
-        QCoreApplication::postEvent(receiver_.get(), new QEvent(QEvent::User));
+    if (!receiver_) {
+        return;
     }
-}
-
-void WindowThreadDoorbell::Answer() {
-    rung_ = false;  // cleared before the handler looks, so a ring during the handler wakes it again
-    handler_();
+    QCoreApplication::postEvent(receiver_.get(), new QEvent(QEvent::User));
 }
 
 }  // namespace ondrel

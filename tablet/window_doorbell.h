@@ -10,6 +10,8 @@
 #include <memory>
 #include <mutex>
 
+class QObject;
+
 namespace ondrel {
 
 class WindowThreadDoorbell {
@@ -24,13 +26,10 @@ class WindowThreadDoorbell {
     void Ring();
 
   private:
-    class Receiver;
-    void Answer();  // the creating thread, from its event loop
-
     std::function<void()> handler_;
     std::atomic<bool> rung_{false};
-    std::mutex mutex_;                    // guards receiver_ against the destructor
-    std::unique_ptr<Receiver> receiver_;  // lives on the creating thread
+    std::mutex mutex_;                   // guards receiver_ against the destructor
+    std::unique_ptr<QObject> receiver_;  // lives on the creating thread
 };
 
 }  // namespace ondrel

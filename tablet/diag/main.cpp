@@ -2,11 +2,12 @@
 // its extent and then every report, decoded, as it arrives; follows unplugging and plugging in.
 // When it cannot, it says why, plainly, and exits non-zero.
 //
-//   ondrel-tablet-diag [--wait S] [--run S] [--reports N]
+//   ondrel-tablet-diag [--wait S] [--run S] [--reports N] [--until-unplugged]
 //
-//   --wait S     wait up to S seconds for a tablet to be plugged in (default 0)
-//   --run S      stop after S seconds (default: run until interrupted)
-//   --reports N  stop after N reports
+//   --wait S            wait up to S seconds for a tablet to be plugged in (default 0)
+//   --run S             stop after S seconds (default: run until interrupted)
+//   --reports N         stop after N reports
+//   --until-unplugged   stop once the open tablet has been unplugged
 //
 // Exit status: 0 the tablet was opened; 1 USB cannot be used at all, or the open failed
 // otherwise; 2 no tablet; 3 permission denied; 4 the tablet is busy; 5 the device is not the
@@ -16,7 +17,6 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,11 +39,19 @@ struct Options {
     int waitSeconds = 0;
     int runSeconds = -1;
     long reports = -1;
+    bool untilUnplugged = false;
 };
+
+constexpr const char* USAGE =
+    "usage: ondrel-tablet-diag [--wait S] [--run S] [--reports N] [--until-unplugged]\n";
 
 bool ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (arg == "--until-unplugged") {
+            options.untilUnplugged = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             return false;
         }
@@ -63,7 +71,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 // The console stands where the signing window would: it shows the status line and the reports.
 class ConsoleWindow final : public TabletWindow {
   public:
-    explicit ConsoleWindow(long stopAfterReports) : stopAfter_(stopAfterReports) {}
+    ConsoleWindow(long stopAfterReports, bool stopWhenUnplugged)
+        : stopAfter_(stopAfterReports), stopWhenUnplugged_(stopWhenUnplugged) {}
     void Attach(const TabletConnection& connection) { connection_ = &connection; }
 
     void SetStatusText(std::string_view utf8) override {
@@ -77,8 +86,14 @@ class ConsoleWindow final : public TabletWindow {
                     "warning: a zero extent: the parameter reply was short or failed;"
                     " nothing can be drawn\n");
             }
+            connected_ = true;
         }
         std::fflush(stdout);
+        if (utf8 == STATUS_DISCONNECTED && connected_ && stopWhenUnplugged_) {
+            std::printf("the tablet was unplugged\n");
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        }
     }
 
     int OnTabletReport(const std::uint8_t* report) override {
@@ -100,6 +115,8 @@ class ConsoleWindow final : public TabletWindow {
   private:
     const TabletConnection* connection_ = nullptr;
     long stopAfter_;
+    bool stopWhenUnplugged_;
+    bool connected_ = false;
     long seen_ = 0;
 };
 
@@ -130,7 +147,9 @@ int Explain(OpenOutcome outcome) {
                 TABLET_VENDOR_ID);
             return EXIT_NOT_TABLET;
         case OpenOutcome::NoPipe:
-            std::printf("the device is not the tablet: interface 0 has no endpoint\n");
+            std::printf(
+                "the device is not the tablet: the first endpoint of interface 0 is missing"
+                " or not an IN endpoint\n");
             return EXIT_NOT_TABLET;
         case OpenOutcome::Failed:
             break;
@@ -147,16 +166,19 @@ std::unique_ptr<UsbPort> MakePort() {
     }
     std::unique_ptr<LibusbPort> port = LibusbPort::Create();
     if (port) {
-        std::printf("libusb: %s\n",
-                    port->hotplugAvailable() ? "hot-plug events" : "no hot-plug; polling");
-#ifdef __linux__
-        // libusb learns of arrivals and removals from the udev daemon.
-        if (port->hotplugAvailable() && !std::filesystem::exists("/run/udev/control")) {
-            std::printf(
-                "warning: no udev daemon is running: plugging the tablet in or out will "
-                "not be noticed\n");
+        switch (port->deviceWatch()) {
+            case DeviceWatch::HotplugEvents:
+                std::printf("libusb: hot-plug events\n");
+                break;
+            case DeviceWatch::PollLibusbList:
+                std::printf("libusb: no hot-plug; looking at the device list every second\n");
+                break;
+            case DeviceWatch::PollKernelList:
+                std::printf(
+                    "libusb: no udev daemon, so no hot-plug events; looking at the kernel's"
+                    " device list every second\n");
+                break;
         }
-#endif
     }
     return port;
 }
@@ -164,7 +186,7 @@ std::unique_ptr<UsbPort> MakePort() {
 int Run(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: ondrel-tablet-diag [--wait S] [--run S] [--reports N]\n");
+        std::fputs(USAGE, stderr);
         return EXIT_NO_USB;
     }
     QCoreApplication app(argc, argv);
@@ -178,7 +200,7 @@ int Run(int argc, char** argv) {
                     info.description.c_str());
     }
 
-    ConsoleWindow window(options.reports);
+    ConsoleWindow window(options.reports, options.untilUnplugged);
     TabletConnection connection(window, std::move(port));
     window.Attach(connection);
     connection.RegisterTabletNotifications();

@@ -79,6 +79,14 @@ std::optional<ScriptCommand> ParseScriptLine(std::string_view line, std::string&
         }
         return command;
     }
+    if (verb == "pipe") {
+        command.kind = ScriptCommand::Kind::Pipe;
+        if (words.size() != 2 || !ParseHexBytes(words, command.bytes)) {
+            error = "pipe takes one hexadecimal endpoint address";
+            return std::nullopt;
+        }
+        return command;
+    }
     if (verb == "report") {
         command.kind = ScriptCommand::Kind::Report;
         if (words.size() != 1 + PEN_REPORT_SIZE || !ParseHexBytes(words, command.bytes)) {
@@ -144,7 +152,8 @@ SimScriptRunner::SimScriptRunner(SimTablet& sim, const std::string& path)
     bool more = NextCommand(command);
     while (more && (command.kind == ScriptCommand::Kind::Plug ||
                     command.kind == ScriptCommand::Kind::Unplug ||
-                    command.kind == ScriptCommand::Kind::Param)) {
+                    command.kind == ScriptCommand::Kind::Param ||
+                    command.kind == ScriptCommand::Kind::Pipe)) {
         Execute(command);
         more = NextCommand(command);
     }
@@ -223,6 +232,9 @@ void SimScriptRunner::Execute(const ScriptCommand& command) {
             break;
         case ScriptCommand::Kind::Param:
             sim_.SetParamReply(command.bytes);
+            break;
+        case ScriptCommand::Kind::Pipe:
+            sim_.SetPipeAddress(command.bytes.front());
             break;
         case ScriptCommand::Kind::Report: {
             PenReportBytes report;

@@ -1,11 +1,13 @@
 #pragma once
 
 // The simulated tablet's script: one command a line, read from a file or a FIFO as lines
-// arrive. The lines are those of the usbvm scenarios, plus `stroke`:
+// arrive. The lines are those of the usbvm scenarios, plus `stroke` and `pipe`:
 //
 //   plug [VENDOR_HEX]      the device arrives (vendor 256C unless given)
 //   unplug                 the device leaves
 //   param [HEX...]         the parameter reply for later opens (alone: an empty reply)
+//   pipe HEX               the address of interface 0's first endpoint for later opens
+//                          (default 81; 01 makes it an OUT endpoint, which is not the tablet)
 //   report B0 .. B7        one report; the script goes on once a read has taken it
 //   stroke X0 Y0 X1 Y1 [STEPS [PRESSURE]]
 //                          a pen-down line of STEPS+1 reports (default 16, pressure 1000)
@@ -29,10 +31,10 @@
 namespace ondrel {
 
 struct ScriptCommand {
-    enum class Kind { Plug, Unplug, Param, Report, Stroke, Sleep };
+    enum class Kind { Plug, Unplug, Param, Pipe, Report, Stroke, Sleep };
     Kind kind = Kind::Sleep;
     std::uint16_t vendorId = TABLET_VENDOR_ID;     // plug
-    std::vector<std::uint8_t> bytes;               // param, report
+    std::vector<std::uint8_t> bytes;               // param, report, pipe (one byte)
     std::chrono::milliseconds duration{0};         // sleep
     std::uint16_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // stroke
     unsigned steps = 16;                           // stroke

@@ -57,6 +57,7 @@ struct SimTablet::State {
     std::uint16_t vendorId = TABLET_VENDOR_ID;
     unsigned generation = 0;
     std::vector<std::uint8_t> paramReply{0x0C, 0x03, 0x40, 0x9C, 0x50, 0xC3};
+    std::uint8_t pipeAddress = SIM_PIPE_ID;
     struct QueuedReport {
         PenReportBytes bytes;
         std::size_t length;  // a short transfer delivers only the first `length` bytes
@@ -122,7 +123,7 @@ class SimDevice final : public UsbDevice {
         if (!Usable()) {
             return false;
         }
-        pipe = UsbPipe{SIM_PIPE_ID, USB_TRANSFER_INTERRUPT, PEN_REPORT_SIZE};
+        pipe = UsbPipe{state_->pipeAddress, USB_TRANSFER_INTERRUPT, PEN_REPORT_SIZE};
         return true;
     }
 
@@ -154,7 +155,8 @@ class SimDevice final : public UsbDevice {
     ReadResult Read(std::uint8_t pipeId, std::span<std::uint8_t, PEN_REPORT_SIZE> buffer,
                     std::chrono::milliseconds limit) override {
         std::unique_lock lock(state_->mutex);
-        if (closed_ || pipeId != SIM_PIPE_ID) {
+        // Only the IN endpoint 0x81 carries reports; reading any other is refused.
+        if (closed_ || pipeId != SIM_PIPE_ID || state_->pipeAddress != SIM_PIPE_ID) {
             return {ReadOutcome::NotStarted, 0};
         }
         ++state_->readsStarted;
@@ -272,6 +274,11 @@ void SimTablet::Unplug() {
 void SimTablet::SetParamReply(std::vector<std::uint8_t> reply) {
     std::lock_guard lock(state_->mutex);
     state_->paramReply = std::move(reply);
+}
+
+void SimTablet::SetPipeAddress(std::uint8_t endpointAddress) {
+    std::lock_guard lock(state_->mutex);
+    state_->pipeAddress = endpointAddress;
 }
 
 void SimTablet::QueueReport(const PenReportBytes& report, std::size_t length) {

@@ -41,6 +41,9 @@ class SimTablet final : public UsbPort {
     void Unplug();
     // The parameter reply for later opens.
     void SetParamReply(std::vector<std::uint8_t> reply);
+    // The address of the first endpoint of interface 0 for later opens (0x81, IN, unless set;
+    // bit 7 clear makes it an OUT endpoint).
+    void SetPipeAddress(std::uint8_t endpointAddress);
     // Queues one report for the next read and returns at once. A `length` below 8 makes a short
     // transfer that delivers only the first `length` bytes.
     void QueueReport(const PenReportBytes& report, std::size_t length = PEN_REPORT_SIZE);

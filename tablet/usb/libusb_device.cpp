@@ -27,8 +27,12 @@ constexpr std::chrono::milliseconds CONTROL_LIMIT{5000};
 class LibusbDevice final : public UsbDevice {
   public:
     LibusbDevice(std::shared_ptr<void> keepAlive, libusb_device* device,
-                 libusb_device_handle* handle, libusb_transfer* transfer)
-        : keepAlive_(std::move(keepAlive)), device_(device), handle_(handle), transfer_(transfer) {}
+                 libusb_device_handle* handle, libusb_transfer* transfer, int wrappedFd)
+        : keepAlive_(std::move(keepAlive)),
+          device_(device),
+          handle_(handle),
+          transfer_(transfer),
+          wrappedFd_(wrappedFd) {}
 
     ~LibusbDevice() override {
         Close();
@@ -59,9 +63,11 @@ class LibusbDevice final : public UsbDevice {
             const libusb_interface_descriptor& setting = config->interface[0].altsetting[0];
             if (setting.bNumEndpoints > 0) {
                 const libusb_endpoint_descriptor& endpoint = setting.endpoint[0];
+                // Reported as it is, OUT endpoints too: the open refuses those.
                 pipe.pipeId = endpoint.bEndpointAddress;
                 pipe.pipeType = endpoint.bmAttributes & 0x03;
-                pipe.maximumPacketSize = endpoint.wMaxPacketSize;
+                // Bits 11-12 count extra transactions of a high-speed endpoint, not bytes.
+                pipe.maximumPacketSize = endpoint.wMaxPacketSize & 0x07FF;
                 found = true;
             }
         }
@@ -79,7 +85,8 @@ class LibusbDevice final : public UsbDevice {
     ReadResult Read(std::uint8_t pipeId, std::span<std::uint8_t, PEN_REPORT_SIZE> buffer,
                     std::chrono::milliseconds limit) override {
         std::unique_lock lock(mutex_);
-        if (closed_ || readBuffer_.empty()) {
+        // A transfer on an OUT endpoint would send the buffer to the device instead.
+        if (closed_ || readBuffer_.empty() || (pipeId & LIBUSB_ENDPOINT_IN) == 0) {
             return {ReadOutcome::NotStarted, 0};
         }
         // Where the endpoint's packets are larger than a report, read a whole packet so that
@@ -144,6 +151,7 @@ class LibusbDevice final : public UsbDevice {
     void Close() override {
         libusb_device_handle* handle = nullptr;
         int usbfs = -1;
+        int wrapped = -1;
         {
             std::unique_lock lock(mutex_);
             if (closed_) {
@@ -154,11 +162,14 @@ class LibusbDevice final : public UsbDevice {
             wakeUp_.wait(lock, [&] { return !reading_; });
             handle = std::exchange(handle_, nullptr);
             usbfs = std::exchange(usbfsFd_, -1);
+            wrapped = std::exchange(wrappedFd_, -1);
         }
         libusb_release_interface(handle, 0);  // lets a kernel driver that was detached return
         libusb_close(handle);
-        if (usbfs >= 0) {
-            close(usbfs);
+        for (const int fd : {usbfs, wrapped}) {
+            if (fd >= 0) {
+                close(fd);
+            }
         }
     }
 
@@ -193,6 +204,7 @@ class LibusbDevice final : public UsbDevice {
     UsbPipe pipe_;
     std::vector<std::uint8_t> readBuffer_;
     int usbfsFd_ = -1;  // a second descriptor of the device node, for the set-up requests
+    int wrappedFd_;     // the device node libusb works on, where we opened it; or -1
 };
 
 #ifdef __linux__
@@ -225,12 +237,13 @@ int LibusbDevice::ControlTransfer(const UsbSetupPacket&, std::span<std::uint8_t>
 }  // namespace
 
 std::shared_ptr<UsbDevice> MakeLibusbDevice(std::shared_ptr<void> keepAlive, libusb_device* device,
-                                            libusb_device_handle* handle) {
+                                            libusb_device_handle* handle, int wrappedFd) {
     libusb_transfer* transfer = libusb_alloc_transfer(0);
     if (transfer == nullptr) {
         return nullptr;
     }
-    return std::make_shared<LibusbDevice>(std::move(keepAlive), device, handle, transfer);
+    return std::make_shared<LibusbDevice>(std::move(keepAlive), device, handle, transfer,
+                                          wrappedFd);
 }
 
 }  // namespace ondrel

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "tablet/usb/device_watch.h"
 #include "tablet/usb/usb_port.h"
 
 namespace ondrel {
@@ -16,9 +17,9 @@ class LibusbPort final : public UsbPort {
     static std::unique_ptr<LibusbPort> Create();
     ~LibusbPort() override;
 
-    // False where libusb has no hot-plug support: arrivals and removals are then found by
-    // looking at the device list twice a second.
-    bool hotplugAvailable() const;
+    // How arrivals and removals are learnt: libusb's hot-plug events, or, where it has none or
+    // they cannot arrive (no udev daemon), by looking at the device list every second.
+    DeviceWatch deviceWatch() const;
 
     std::vector<UsbDeviceInfo> ListDevices() override;
     std::optional<std::string> FindFirstDevice() override;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace ondrel::test {
@@ -22,5 +23,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
 // it fails part-way as on a full disk. False, without running `body`, where the platform has no
 // such limit.
 bool WithFileSizeLimit(std::uint64_t limit, const std::function<void()>& body);
+
+// Runs `save` while `folder` is read-only to it, in a way that root cannot bypass; the result of
+// `save`, or nothing where the platform (or this machine) can make no such folder.
+std::optional<int> SaveIntoReadOnlyFolder(const std::filesystem::path& folder,
+                                          const std::function<int()>& save);
 
 }  // namespace ondrel::test

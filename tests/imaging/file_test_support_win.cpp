@@ -27,4 +27,9 @@ bool WithFileSizeLimit(std::uint64_t /*limit*/, const std::function<void()>& /*b
     return false;  // Windows has no per-process file-size limit
 }
 
+std::optional<int> SaveIntoReadOnlyFolder(const std::filesystem::path&,
+                                          const std::function<int()>&) {
+    return std::nullopt;  // a folder's read-only flag is only an attribute: files still go in
+}
+
 }  // namespace ondrel::test

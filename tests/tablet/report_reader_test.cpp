@@ -65,10 +65,22 @@ class ReportReaderTest : public ::testing::Test {
         ASSERT_EQ(OpenTablet(sim, link, extent), OpenOutcome::Opened);
     }
     void TearDown() override {
+        // A test that failed part-way leaves its reader running, maybe held in the sink: end
+        // it here, or its thread would be waited for without end.
+        sink.Hold(false);
+        for (const std::shared_ptr<ReaderThread>& reader : started_) {
+            reader->Stop();
+            reader->Join();
+        }
         g_readerRunning = true;  // the flag is cleared only once in a program; tests reuse it
     }
     std::shared_ptr<ReaderThread> Start(std::chrono::milliseconds turn = 60s) {
-        return StartReader(link.device, link.pipeInfo.pipeId, sink, turn);
+        std::shared_ptr<ReaderThread> reader =
+            StartReader(link.device, link.pipeInfo.pipeId, sink, turn);
+        if (reader) {
+            started_.push_back(reader);
+        }
+        return reader;
     }
     bool WaitForPendingRead() {
         return sim.WaitFor([](const SimTablet& s) { return s.readsPending() == 1; }, 20s);
@@ -77,6 +89,7 @@ class ReportReaderTest : public ::testing::Test {
     SimTablet sim;
     TabletLink link;
     RecordingSink sink;
+    std::vector<std::shared_ptr<ReaderThread>> started_;
 };
 
 TEST_F(ReportReaderTest, HandsReportsOverInOrderOneAtATime) {

@@ -63,6 +63,17 @@ TEST(ParseScriptLine, UnplugSleepParamReport) {
               (std::vector<std::uint8_t>{0x07, 0x80, 0x10, 0x27, 0x20, 0x4E, 0xE8, 0x03}));
 }
 
+TEST(ParseScriptLine, PipeTakesOneEndpointAddress) {
+    auto out = Parse("pipe 01  # an OUT endpoint");
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->kind, Kind::Pipe);
+    EXPECT_EQ(out->bytes, (std::vector<std::uint8_t>{0x01}));
+    EXPECT_EQ(Parse("pipe 81")->bytes, (std::vector<std::uint8_t>{0x81}));
+    EXPECT_FALSE(ErrorOf("pipe").empty());
+    EXPECT_FALSE(ErrorOf("pipe 01 02").empty());
+    EXPECT_FALSE(ErrorOf("pipe 181").empty());
+}
+
 TEST(ParseScriptLine, MalformedLinesSayWhy) {
     EXPECT_FALSE(ErrorOf("report 07 80").empty());
     EXPECT_FALSE(ErrorOf("report 07 80 10 27 20 4E E8 03 00").empty());
@@ -149,7 +160,15 @@ TEST_F(SimScriptRunnerTest, AFifoIsReadAsLinesArrive) {
     SimTablet sim;
     std::thread runner([&] { sim.RunScript(path); });  // blocks until the prelude has ended
     opener.join();
-    ASSERT_NE(writer, nullptr);
+    if (writer == nullptr) {
+        // The runner still waits for its first lines: end its script with a writer that
+        // closes at once, so that it can be joined before the test fails.
+        if (std::FILE* closer = std::fopen(path.c_str(), "w")) {
+            std::fclose(closer);
+        }
+        runner.join();
+        FAIL() << "the FIFO could not be opened for writing";
+    }
     std::fputs("plug\nsleep 0\n", writer);
     std::fflush(writer);
     runner.join();

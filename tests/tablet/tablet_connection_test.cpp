@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <fstream>
 
 #include "tablet/reader_flag.h"
 #include "tablet/sim/sim_tablet.h"
@@ -32,6 +34,13 @@ class TabletConnectionTest : public ::testing::Test {
     void Initialise() {
         auto port = std::make_unique<SimTablet>();
         sim = port.get();
+        if (!scriptAtStart.empty()) {
+            const std::string path =
+                ::testing::TempDir() + "/connection-script-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            std::ofstream(path) << scriptAtStart;
+            sim->RunScript(path);
+        }
         if (plugAtStart) {
             sim->Plug(vendorAtStart);
         }
@@ -55,6 +64,7 @@ class TabletConnectionTest : public ::testing::Test {
         return PumpUntil([&] { return connection->readersRunning() == 0; });
     }
 
+    std::string scriptAtStart;  // a simulated tablet's script, run before the connection starts
     bool plugAtStart = false;
     std::uint16_t vendorAtStart = TABLET_VENDOR_ID;
     FakeTabletWindow window;
@@ -138,6 +148,39 @@ TEST_F(TabletConnectionTest, WrongVendorOnArrivalLeavesTheStatusAlone) {
     EXPECT_EQ(window.statusTexts.size(), texts);
     EXPECT_FALSE(connection->isOpen());
     EXPECT_EQ(sim->openDevices(), 0);
+}
+
+TEST_F(TabletConnectionTest, AnOutEndpointFirstIsNoReportPipe) {
+    // A device whose first endpoint sends to the device: the reader would write to it.
+    scriptAtStart = "pipe 01\nplug\nsleep 100000\n";
+    Initialise();
+    EXPECT_EQ(connection->lastOpenOutcome(), OpenOutcome::NoPipe);
+    EXPECT_EQ(window.status(), STATUS_DISCONNECTED);
+    EXPECT_FALSE(connection->isOpen());
+    EXPECT_EQ(connection->readersStarted(), 0);
+    EXPECT_EQ(sim->openDevices(), 0);
+    EXPECT_TRUE(sim->setupLog().empty()) << "set-up requests went to a device refused";
+    EXPECT_EQ(sim->readsStarted(), 0);
+
+    // On arrival (after another vendor's device, so that the outcome changes): refused again;
+    // the status line only ever shows the removals of the replugs.
+    sim->Plug(0x1234);
+    ASSERT_TRUE(
+        PumpUntil([&] { return connection->lastOpenOutcome() == OpenOutcome::WrongVendor; }));
+    sim->Plug();
+    ASSERT_TRUE(PumpUntil([&] { return connection->lastOpenOutcome() == OpenOutcome::NoPipe; }));
+    EXPECT_EQ(std::count(window.statusTexts.begin(), window.statusTexts.end(), STATUS_CONNECTED),
+              0);
+    EXPECT_EQ(sim->openDevices(), 0);
+    EXPECT_TRUE(sim->setupLog().empty());
+    // One whose first endpoint is IN is the tablet.
+    sim->SetPipeAddress(0x81);
+    sim->Plug();
+    ASSERT_TRUE(PumpUntil([&] { return connection->isOpen(); }));
+    EXPECT_EQ(window.status(), STATUS_CONNECTED);
+    sim->QueueReport(Report(1, 2, 3));
+    ASSERT_TRUE(WaitForReports(1));
+    EXPECT_EQ(window.reports[0], Report(1, 2, 3));
 }
 
 TEST_F(TabletConnectionTest, ANotificationOfAnotherClassReturns0AndChangesNothing) {
