@@ -19,10 +19,25 @@
 
 #include "tablet/reader_flag.h"
 #include "tests/ui/fake_autosave_timer.h"
+#include "ui/rules/signing_workflow.h"
 #include "ui/sign_dialog.h"
-#include "ui/signing_flag.h"
+#include "ui/sign_dialog_template.h"
+#include "ui/signature_area.h"
+#include "ui/terms_view.h"
 
 namespace ondrel::test {
+
+// A control of the window's template, found by its identifier's name, as a test of the window
+// from outside reaches it.
+template <typename T = QWidget>
+T* FindControl(const QWidget& window, int id) {
+    for (const ControlTemplate& control : kSignDialogControls) {
+        if (control.id == id) {
+            return window.findChild<T*>(QLatin1String(control.name));
+        }
+    }
+    return nullptr;
+}
 
 inline std::string ReadWholeFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -97,9 +112,12 @@ class SignWindowTest : public ::testing::Test {
         return *window_;
     }
 
-    QPushButton* Button(int id) const {
-        return qobject_cast<QPushButton*>(window_->GetDlgItem(id));
-    }
+    QPushButton* Button(int id) const { return FindControl<QPushButton>(*window_, id); }
+    QWidget* Control(int id) const { return FindControl(*window_, id); }
+    SignatureArea& Area() const { return *FindControl<SignatureArea>(*window_, IDC_SIGN_AREA); }
+    TermsView* Terms() const { return FindControl<TermsView>(*window_, IDC_TERMS_VIEW); }
+    // The window's preview timer.
+    const AutosaveTimer& Autosave() { return timeline_.last(); }
 
     std::filesystem::path Preview() const { return exchange_ / "sign-temp.bmp"; }
     std::filesystem::path Final() const { return exchange_ / "sign.bmp"; }
