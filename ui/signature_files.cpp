@@ -1,6 +1,7 @@
 #include "ui/signature_files.h"
 
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "ui/files_log.h"
@@ -20,7 +21,18 @@ bool SignatureFiles::WritePreview(const SignatureSurface& area, const std::files
 
 bool SignatureFiles::WriteFinal(const SignatureSurface& area, const std::filesystem::path& path,
                                 int displayDepth) {
-    return Write(area, path, displayDepth);
+    if (Write(area, path, displayDepth)) {
+        return true;
+    }
+    // The finishing script and the host must find no file rather than the last visitor's.
+    std::error_code error;
+    if (std::filesystem::remove(path, error)) {
+        qCInfo(lcFiles) << "removed the earlier" << path.c_str();
+    } else if (error) {
+        qCWarning(lcFiles) << "could not remove the earlier" << path.c_str() << "("
+                           << error.message().c_str() << "): it is not this visitor's signature";
+    }
+    return false;
 }
 
 bool SignatureFiles::Write(const SignatureSurface& area, const std::filesystem::path& path,

@@ -30,7 +30,9 @@ class SignatureFiles {
     // nothing was written.
     bool WritePreview(const SignatureSurface& area, const std::filesystem::path& path,
                       int displayDepth);
-    // Writes the area to `path`; returns whether it was written.
+    // Writes the area to `path`; returns whether it was written. When it was not, an earlier
+    // file of that name is removed, so that nobody takes an earlier visitor's signature for
+    // this one.
     bool WriteFinal(const SignatureSurface& area, const std::filesystem::path& path,
                     int displayDepth);
 
