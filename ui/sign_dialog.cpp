@@ -278,6 +278,7 @@ void COndrel_signDlg::Teardown() {
     g_readerRunning = false;
     placement_->Save();
     connection_->Shutdown();
+    files_.WaitForPreview();
 }
 
 }  // namespace ondrel

@@ -1,12 +1,16 @@
-// The signature files of a real window when the exchange folder misbehaves: a final signature
-// that cannot be written must not leave the last visitor's in its place.
+// The signature files of a real window: a final signature that cannot be written must not leave
+// the last visitor's in its place, and the preview, written on a worker thread, is never in the
+// way of Done or of teardown.
 
 #include <sys/resource.h>
 
+#include <QImage>
 #include <QMessageLogContext>
 #include <QString>
 #include <csignal>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "imaging/area_capture.h"
 #include "tests/ui/sign_window_fixture.h"
@@ -142,6 +146,113 @@ TEST_F(FilesTest, AFinalSignatureThatIsWrittenReplacesTheEarlierOne) {
     const std::string written = ReadWholeFile(Final());
     EXPECT_NE(written, earlier);
     EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=yes\n");
+}
+
+// A window whose preview writes wait at a gate; the final signature is written at once. Records
+// the order in which the writes begin and end.
+class PreviewInFlightTest : public SignWindowTest {
+  protected:
+    COndrel_signDlg& OpenGatedWindow() {
+        settlePreviews_ = false;
+        SignDialogSeams seams = Seams();
+        seams.files.write = [this](const Bitmap* bitmap, const std::filesystem::path& path,
+                                   int depth) {
+            const std::string name = path.filename().string();
+            Record("begin " + name);
+            if (name == "sign-temp.bmp") {
+                previewsEntered_.Add();
+                EXPECT_TRUE(gate_.Wait()) << "the gate was never opened";
+            }
+            const int result = SaveBitmapToFile(bitmap, path, depth);
+            Record("end " + name);
+            return result;
+        };
+        seams.files.beforeWaiting = [this] {
+            Record("wait");
+            gate_.Open();
+        };
+        window_ = std::make_unique<COndrel_signDlg>(std::move(seams));
+        window_->show();
+        return *window_;
+    }
+
+    void Record(const std::string& event) {
+        std::lock_guard lock(mutex_);
+        events_.push_back(event);
+    }
+    std::vector<std::string> Events() {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+
+    Gate gate_;
+    DoneCounter previewsEntered_;
+    std::mutex mutex_;
+    std::vector<std::string> events_;
+};
+
+TEST_F(PreviewInFlightTest, DoneWaitsForThePreviewBeforeWritingTheSignature) {
+    COndrel_signDlg& window = OpenGatedWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    Area().surface().FillSpanBlack(20, 10, 60);
+    timeline_.Advance(1000);
+    ASSERT_TRUE(previewsEntered_.WaitFor(1));  // the worker holds the preview now
+
+    Button(IDC_DONE)->click();
+    gate_.Open();  // in case Done did not wait: the window can still be torn down
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"begin sign-temp.bmp", "wait", "end sign-temp.bmp",
+                                        "begin sign.bmp", "end sign.bmp"}));
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=yes\n");
+    QImage preview;
+    QImage final;
+    ASSERT_TRUE(preview.load(QString::fromStdString(Preview().string()), "BMP"));
+    ASSERT_TRUE(final.load(QString::fromStdString(Final().string()), "BMP"));
+    EXPECT_EQ(preview, final);
+}
+
+TEST_F(PreviewInFlightTest, ATickWhileAPreviewIsInFlightIsSkipped) {
+    OpenGatedWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    timeline_.Advance(1000);
+    ASSERT_TRUE(previewsEntered_.WaitFor(1));
+    timeline_.Advance(1000);  // the first is still being written
+    timeline_.Advance(1000);
+    gate_.Open();
+    ASSERT_TRUE(previewsDone_.WaitFor(1));
+    EXPECT_EQ(previewsEntered_.count(), 1);
+    EXPECT_EQ(Events(), (std::vector<std::string>{"begin sign-temp.bmp", "end sign-temp.bmp"}));
+
+    timeline_.Advance(1000);  // free again: the next tick writes
+    ASSERT_TRUE(previewsDone_.WaitFor(2));
+    EXPECT_EQ(previewsEntered_.count(), 2);
+}
+
+TEST_F(PreviewInFlightTest, TeardownWaitsForThePreview) {
+    COndrel_signDlg& window = OpenGatedWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    timeline_.Advance(1000);
+    ASSERT_TRUE(previewsEntered_.WaitFor(1));
+    window.reject();  // Esc, the close box
+    gate_.Open();
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"begin sign-temp.bmp", "wait", "end sign-temp.bmp"}));
+    QImage preview;
+    EXPECT_TRUE(preview.load(QString::fromStdString(Preview().string()), "BMP"));
+    EXPECT_FALSE(std::filesystem::exists(Final()));
+}
+
+TEST_F(PreviewInFlightTest, AWindowDestroyedWithAPreviewInFlightWaitsForIt) {
+    OpenGatedWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    timeline_.Advance(1000);
+    ASSERT_TRUE(previewsEntered_.WaitFor(1));
+    window_.reset();
+    gate_.Open();
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"begin sign-temp.bmp", "wait", "end sign-temp.bmp"}));
+    EXPECT_EQ(previewsDone_.count(), 1);
 }
 
 }  // namespace
