@@ -14,6 +14,11 @@
 // Counters (milliseconds): median, p99 and max from the completed read; sent_p99 and sent_max
 // from the moment the tablet sent the report, which includes the wait of reports queued behind
 // a slow one; preview_max is the longest preview write; previews is how many were written.
+//
+// On a 2-core machine with little else running (8 s, 2128 reports, 7-8 previews), three runs
+// each: preview written on the window thread, p99 0.4-2.4 ms and max 18-29 ms (every report
+// arriving during a write waits for it); preview on a worker, p99 0.3-3.8 ms and max 5.6-8 ms.
+// Under heavy load from other processes the maximum follows the machine's scheduling instead.
 
 #include <benchmark/benchmark.h>
 
