@@ -22,6 +22,9 @@ struct Bitmap {
 // Copies the rectangle 1:1; no bitmap for an empty rectangle. Parts of the rectangle outside the
 // surface read as white.
 std::optional<Bitmap> CopyAreaToBitmap(const Rect& rect, const SignatureSurface& source);
+// The same into an existing bitmap, reusing its memory (a preview every second need not fault in
+// megabytes afresh). False, and the bitmap left as it was, for an empty rectangle.
+bool CopyAreaToBitmap(const Rect& rect, const SignatureSurface& source, Bitmap& into);
 
 // Writes the bitmap as an uncompressed BMP of ChooseBmpDepth(displayDepth) bits per pixel and
 // returns 1, or returns 0 when there is no bitmap or the file could not be written. The file is

@@ -10,34 +10,25 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QWindow>
-#include <algorithm>
 #include <span>
 #include <utility>
-#include <vector>
 
-#include "imaging/area_capture.h"
 #include "site/exchange_paths.h"
 #include "site/site_script.h"
 #include "tablet/reader_flag.h"
 #include "tablet/tablet_connection.h"
 #include "ui/about_dialog.h"
+#include "ui/about_entry.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_font.h"
-#include "ui/files_log.h"
-#include "ui/placement_store.h"
 #include "ui/rules/view_layout.h"
 #include "ui/sign_dialog_template.h"
 #include "ui/signature_area.h"
-#include "ui/signing_flag.h"
 #include "ui/terms_view.h"
+#include "ui/window_placement_keeper.h"
 
 namespace ondrel {
 namespace {
-
-QRect ToQRect(const Rect& r) {
-    return QRect(r.left, r.top, r.Width(), r.Height());
-}
 
 void ShowMessageBox(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
@@ -54,16 +45,12 @@ SignDialogSeams WithDefaults(SignDialogSeams seams) {
     if (!seams.messageBox) {
         seams.messageBox = ShowMessageBox;
     }
-    return seams;
-}
-
-std::vector<Rect> ScreenRects() {
-    std::vector<Rect> rects;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect g = screen->geometry();
-        rects.push_back(Rect{g.x(), g.y(), g.x() + g.width(), g.y() + g.height()});
+    if (!seams.makeConnection) {
+        seams.makeConnection = [](TabletWindow& window) {
+            return std::make_unique<TabletConnection>(window);
+        };
     }
-    return rects;
+    return seams;
 }
 
 }  // namespace
@@ -71,110 +58,29 @@ std::vector<Rect> ScreenRects() {
 COndrel_signDlg::COndrel_signDlg(QWidget* parent) : COndrel_signDlg(SignDialogSeams{}, parent) {}
 
 COndrel_signDlg::COndrel_signDlg(SignDialogSeams seams, QWidget* parent)
-    : QDialog(parent), seams_(WithDefaults(std::move(seams))) {
+    : QDialog(parent), seams_(WithDefaults(std::move(seams))), files_(seams_.files) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(kSignDialogCaption));
     setFont(TemplateFont());
-    units_ = MeasureDialogBaseUnits(font());
-    const Rect size = DialogToPixels(kSignDialogSize, units_);
+    const DialogBaseUnits units = MeasureDialogBaseUnits(font());
+    const Rect size = DialogToPixels(kSignDialogSize, units);
     resize(size.Width(), size.Height());
-    CreateControls();
-    autosave_ = seams_.makeTimer([this] { OnAutosaveTimer(TIMER_AUTOSAVE); });
-    connection_ = std::make_unique<TabletConnection>(*this);
+    controls_ = CreateSignDialogControls(*this, units);
+    connect(controls_.resign, &QPushButton::clicked, this, [this] { workflow_.OnAgreeAndSign(); });
+    connect(controls_.done, &QPushButton::clicked, this, [this] { workflow_.OnDone(); });
+    connect(controls_.agreeSign, &QPushButton::clicked, this,
+            [this] { workflow_.OnAgreeAndSign(); });
+    connect(controls_.readTerms, &QPushButton::clicked, this, [this] { workflow_.OnReadTerms(); });
+    placement_ = new WindowPlacementKeeper(*this);
+    autosave_ = seams_.makeTimer([this] { workflow_.OnAutosaveTimer(TIMER_AUTOSAVE); });
+    connection_ = seams_.makeConnection(*this);
 }
 
 COndrel_signDlg::~COndrel_signDlg() {
     Teardown();
     // The connection refers to this window, so it goes first.
     connection_.reset();
-}
-
-void COndrel_signDlg::CreateControls() {
-    QWidget* previousTabStop = nullptr;
-    for (const ControlTemplate& control : kSignDialogControls) {
-        QWidget* widget = nullptr;
-        const QString caption = control.caption ? QString::fromUtf8(control.caption) : QString();
-        switch (control.kind) {
-            case ControlKind::TermsView:
-                widget = termsView_ = new TermsView(this);
-                break;
-            case ControlKind::PushButton: {
-                auto* button = new QPushButton(caption, this);
-                // Plain push buttons: none is the default, and Enter on a focused one clicks it
-                // (see keyPressEvent).
-                button->setAutoDefault(false);
-                button->setDefault(false);
-                widget = button;
-                break;
-            }
-            case ControlKind::StaticText:
-                widget = status_ = new QLabel(caption, this);
-                status_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-                break;
-            case ControlKind::SignatureArea:
-                widget = signArea_ = new SignatureArea(this);
-                break;
-        }
-        widget->setProperty("controlId", control.id);
-        const Rect pixels = DialogToPixels(control.rect, units_);
-        if (control.kind == ControlKind::SignatureArea) {
-            signArea_->Place(ToQRect(pixels));
-        } else {
-            widget->setGeometry(ToQRect(pixels));
-        }
-        widget->setVisible(control.visibleAtCreation);
-        if (control.tabStop) {
-            widget->setFocusPolicy(Qt::StrongFocus);
-            if (previousTabStop != nullptr) {
-                setTabOrder(previousTabStop, widget);
-            }
-            previousTabStop = widget;
-        } else {
-            widget->setFocusPolicy(Qt::NoFocus);
-        }
-        switch (control.id) {
-            case IDC_READ_TERMS:
-                readTerms_ = static_cast<QPushButton*>(widget);
-                break;
-            case IDC_AGREE_SIGN:
-                agreeSign_ = static_cast<QPushButton*>(widget);
-                break;
-            case IDC_RESIGN:
-                resign_ = static_cast<QPushButton*>(widget);
-                break;
-            case IDC_DONE:
-                done_ = static_cast<QPushButton*>(widget);
-                break;
-            default:
-                break;
-        }
-    }
-    connect(resign_, &QPushButton::clicked, this, [this] { OnAgreeAndSign(); });
-    connect(done_, &QPushButton::clicked, this, [this] { OnDone(); });
-    connect(agreeSign_, &QPushButton::clicked, this, [this] { OnAgreeAndSign(); });
-    connect(readTerms_, &QPushButton::clicked, this, [this] { OnReadTerms(); });
-}
-
-QWidget* COndrel_signDlg::GetDlgItem(int id) const {
-    switch (id) {
-        case IDC_TERMS_VIEW:
-            return termsView_;
-        case IDC_READ_TERMS:
-            return readTerms_;
-        case IDC_AGREE_SIGN:
-            return agreeSign_;
-        case IDC_RESIGN:
-            return resign_;
-        case IDC_DONE:
-            return done_;
-        case IDC_STATUS:
-            return status_;
-        case IDC_SIGN_AREA:
-            return signArea_;
-        default:
-            return nullptr;
-    }
 }
 
 void COndrel_signDlg::Step(std::string_view step) const {
@@ -198,18 +104,7 @@ void COndrel_signDlg::OnInitDialog() {
     create();
 
     Step("about entry");
-    const QString aboutText = QString::fromUtf8(kAboutEntryText);
-    if (!aboutText.isEmpty()) {
-        auto* separator = new QAction(this);
-        separator->setSeparator(true);
-        addAction(separator);
-        about_ = new QAction(aboutText, this);
-        about_->setShortcut(QKeySequence(Qt::Key_F1));
-        about_->setShortcutContext(Qt::WindowShortcut);
-        connect(about_, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
-        addAction(about_);
-        setContextMenuPolicy(Qt::ActionsContextMenu);
-    }
+    AddAboutEntry();
 
     Step("icon");
     setWindowIcon(AppIcon());
@@ -223,7 +118,7 @@ void COndrel_signDlg::OnInitDialog() {
     connection_->RegisterTabletNotifications();
 
     Step("load terms");
-    termsView_->LoadTermsDocument(kAgreementDocument);
+    controls_.termsView->LoadTermsDocument(kAgreementDocument);
 
     Step("maximize");
     // Where no window manager maximizes windows (a kiosk session), covering the screen's
@@ -234,76 +129,40 @@ void COndrel_signDlg::OnInitDialog() {
     setWindowState(windowState() | Qt::WindowMaximized);
 
     Step("placement");
-    ReadAndApplyPlacement();
+    placement_->Restore();
 
     Step("terms mode");
-    OnReadTerms();
+    workflow_.OnReadTerms();
 
     Step("layout");
     LayoutViews();
 
     Step("fill white");
-    signArea_->FillWhite();
+    controls_.signArea->FillWhite();
 
     Step("focus");
-    termsView_->setFocus(Qt::OtherFocusReason);
+    controls_.termsView->setFocus(Qt::OtherFocusReason);
 }
 
-void COndrel_signDlg::ReadAndApplyPlacement() {
-    const WindowPlacement placement = ReadPlacement();
-    const std::vector<Rect> screens = ScreenRects();
-    if (!ShouldApplyPlacement(placement, screens)) {
+// The system menu's About entry (a context-menu entry of the window where there is no system
+// menu), and F1.
+void COndrel_signDlg::AddAboutEntry() {
+    const QString aboutText = QString::fromUtf8(kAboutEntryText);
+    if (aboutText.isEmpty()) {
         return;
     }
-    setWindowState(windowState() & ~Qt::WindowMaximized);
-    const QRect outer(placement.left, placement.top, placement.right - placement.left,
-                      placement.bottom - placement.top);
-    MoveOuterRect(outer);
-    if (FrameMargins().isNull()) {
-        placementToFinish_ = outer;
-    }
-}
-
-// Places the window's outer rectangle, frame included.
-void COndrel_signDlg::MoveOuterRect(const QRect& outer) {
-    const QMargins frame = FrameMargins();
-    resize(std::max(0, outer.width() - frame.left() - frame.right()),
-           std::max(0, outer.height() - frame.top() - frame.bottom()));
-    move(outer.topLeft());  // a window's position is that of its frame, where the frame is known
-}
-
-QMargins COndrel_signDlg::FrameMargins() const {
-    const QWindow* window = windowHandle();
-    return window != nullptr ? window->frameMargins() : QMargins();
-}
-
-// The outer rectangle in screen coordinates: the client area and the window manager's frame.
-QRect COndrel_signDlg::OuterRect() const {
-    return geometry().marginsAdded(FrameMargins());
+    InstallAboutEntry(*this, aboutText, IDM_ABOUTBOX,
+                      [this](unsigned command) { OnSysCommand(command); });
 }
 
 void COndrel_signDlg::LayoutViews() {
-    if (signArea_ == nullptr) {
+    if (controls_.signArea == nullptr) {
         return;
     }
-    const QRect views = ToQRect(ViewsRectForClient(width(), height()));
-    termsView_->setGeometry(views);
-    signArea_->Place(views);
-}
-
-// Until the window manager has framed the window its frame is unknown, so a restored placement
-// is matched once more as soon as the frame is there (by the first paint at the latest).
-bool COndrel_signDlg::event(QEvent* event) {
-    const bool handled = QDialog::event(event);
-    if (placementToFinish_ && !FrameMargins().isNull()) {
-        const QRect outer = *placementToFinish_;
-        placementToFinish_.reset();
-        if (OuterRect() != outer) {
-            QMetaObject::invokeMethod(
-                this, [this, outer] { MoveOuterRect(outer); }, Qt::QueuedConnection);
-        }
-    }
-    return handled;
+    const Rect r = ViewsRectForClient(width(), height());
+    const QRect views(r.left, r.top, r.Width(), r.Height());
+    controls_.termsView->setGeometry(views);
+    controls_.signArea->Place(views);
 }
 
 void COndrel_signDlg::resizeEvent(QResizeEvent* event) {
@@ -339,55 +198,42 @@ void COndrel_signDlg::OnSysCommand(unsigned command) {
     }
 }
 
-// --- Workflow ---
+// --- What the workflow acts through ---
 
-void COndrel_signDlg::OnReadTerms() {
-    g_signingActive = 0;
-    autosave_->Stop();
-    termsView_->show();
-    signArea_->hide();
+void COndrel_signDlg::ShowTermsView(bool shown) {
+    controls_.termsView->setVisible(shown);
 }
-
-void COndrel_signDlg::OnAgreeAndSign() {
-    g_signingActive = 1;
+void COndrel_signDlg::ShowSignatureArea(bool shown) {
+    controls_.signArea->setVisible(shown);
+}
+void COndrel_signDlg::StartAutosave(int periodMs) {
+    autosave_->Start(periodMs);
+}
+void COndrel_signDlg::StopAutosave() {
     autosave_->Stop();
-    autosave_->Start(kAutosavePeriodMs);
-    termsView_->hide();
-    signArea_->show();
+}
+void COndrel_signDlg::RepaintWindow() {
     update();
-    signArea_->FillWhite();
 }
-
-void COndrel_signDlg::OnAutosaveTimer(int /*timerId*/) {
-    CaptureSignatureTo(PreviewSignaturePath());
+void COndrel_signDlg::ClearSignatureArea() {
+    controls_.signArea->FillWhite();
 }
-
-void COndrel_signDlg::OnDone() {
-    if (g_signingActive == 0) {
-        seams_.messageBox(this, QString::fromUtf8(kPleaseSign));
-        return;
-    }
-    autosave_->Stop();
-    CaptureSignatureTo(FinalSignaturePath());
+void COndrel_signDlg::AskToSign() {
+    seams_.messageBox(this, QString::fromUtf8(kPleaseSign));
+}
+void COndrel_signDlg::RunFinishingScript() {
     RunSiteScript(kFinishTemplate, kFinishBatch);
-    done(QDialog::Accepted);  // IDOK
+}
+void COndrel_signDlg::EndWithIdok() {
+    done(QDialog::Accepted);
 }
 
-void COndrel_signDlg::CaptureSignatureTo(const std::filesystem::path& path) const {
-    const std::optional<Bitmap> bitmap =
-        CopyAreaToBitmap(signArea_->ClientRect(), signArea_->surface());
-    if (!bitmap) {
-        qCInfo(lcFiles) << "the signature area is empty: nothing written to" << path.c_str();
-        return;
-    }
-    const int displayDepth = DisplayDepth();
-    if (SaveBitmapToFile(&*bitmap, path, displayDepth) == 1) {
-        qCInfo(lcFiles) << "wrote" << path.c_str() << bitmap->width << "x" << bitmap->height
-                        << "display depth" << displayDepth;
-    } else {
-        qCInfo(lcFiles) << "could not write" << path.c_str()
-                        << "(does the exchange folder exist, and may this user write to it?)";
-    }
+void COndrel_signDlg::WritePreview() {
+    files_.WritePreview(controls_.signArea->surface(), PreviewSignaturePath(), DisplayDepth());
+}
+
+void COndrel_signDlg::WriteFinalSignature() {
+    files_.WriteFinal(controls_.signArea->surface(), FinalSignaturePath(), DisplayDepth());
 }
 
 int COndrel_signDlg::DisplayDepth() const {
@@ -401,17 +247,13 @@ int COndrel_signDlg::DisplayDepth() const {
 // --- Tablet ---
 
 void COndrel_signDlg::SetStatusText(std::string_view utf8) {
-    status_->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    controls_.status->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
 int COndrel_signDlg::OnTabletReport(const std::uint8_t* report) {
-    const PenReport pen =
-        DecodePenReport(std::span<const std::uint8_t, PEN_REPORT_SIZE>(report, PEN_REPORT_SIZE));
-    const std::optional<Rect> drawn =
-        RenderPenReport(penState_, pen, connection_->extent(), signArea_->surface());
-    if (drawn) {
-        signArea_->ShowDrawn(*drawn);
-    }
+    controls_.signArea->DrawReport(
+        DecodePenReport(std::span<const std::uint8_t, PEN_REPORT_SIZE>(report, PEN_REPORT_SIZE)),
+        connection_->extent());
     return 1;
 }
 
@@ -428,10 +270,9 @@ void COndrel_signDlg::Teardown() {
     }
     tornDown_ = true;
     g_readerRunning = false;
-    const QRect outer = OuterRect();
-    WritePlacement(WindowPlacement{outer.x(), outer.x() + outer.width(), outer.y(),
-                                   outer.y() + outer.height()});
+    placement_->Save();
     connection_->Shutdown();
+    files_.WaitForPreview();
 }
 
 }  // namespace ondrel

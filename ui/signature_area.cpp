@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+#include <optional>
 
 namespace ondrel {
 
@@ -21,6 +22,12 @@ void SignatureArea::Place(const QRect& geometry) {
 void SignatureArea::FillWhite() {
     surface_.FillWhite();
     update();
+}
+
+void SignatureArea::DrawReport(const PenReport& report, TabletExtent extent) {
+    if (const std::optional<Rect> drawn = RenderPenReport(pen_, report, extent, surface_)) {
+        ShowDrawn(*drawn);
+    }
 }
 
 void SignatureArea::ShowDrawn(const Rect& drawn) {

@@ -10,19 +10,37 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "tablet/reader_flag.h"
 #include "tests/ui/fake_autosave_timer.h"
+#include "ui/rules/signing_workflow.h"
 #include "ui/sign_dialog.h"
-#include "ui/signing_flag.h"
+#include "ui/sign_dialog_template.h"
+#include "ui/signature_area.h"
+#include "ui/terms_view.h"
 
 namespace ondrel::test {
+
+// A control of the window's template, found by its identifier's name, as a test of the window
+// from outside reaches it.
+template <typename T = QWidget>
+T* FindControl(const QWidget& window, int id) {
+    for (const ControlTemplate& control : kSignDialogControls) {
+        if (control.id == id) {
+            return window.findChild<T*>(QLatin1String(control.name));
+        }
+    }
+    return nullptr;
+}
 
 inline std::string ReadWholeFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -53,6 +71,52 @@ fi
 } >> script-runs.txt
 )";
 
+// Counts what another thread has finished, and lets a test wait for a count with a time limit.
+class DoneCounter {
+  public:
+    void Add() {
+        {
+            std::lock_guard lock(mutex_);
+            ++count_;
+        }
+        changed_.notify_all();
+    }
+    bool WaitFor(int count, std::chrono::seconds limit = std::chrono::seconds(20)) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, limit, [&] { return count_ >= count; });
+    }
+    int count() {
+        std::lock_guard lock(mutex_);
+        return count_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int count_ = 0;
+};
+
+// Held shut until opened; a wait gives up after a time limit rather than hang a test.
+class Gate {
+  public:
+    void Open() {
+        {
+            std::lock_guard lock(mutex_);
+            open_ = true;
+        }
+        opened_.notify_all();
+    }
+    bool Wait(std::chrono::seconds limit = std::chrono::seconds(20)) {
+        std::unique_lock lock(mutex_);
+        return opened_.wait_for(lock, limit, [&] { return open_; });
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
+};
+
 class SignWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -81,10 +145,23 @@ class SignWindowTest : public ::testing::Test {
         unsetenv("ONDREL_EXCHANGE_DIR");
     }
 
+    // Virtual time, and a tick that returns only once its preview is written (the window writes
+    // previews on a worker thread), unless a test sets settlePreviews_ to false.
     SignDialogSeams Seams() {
         SignDialogSeams seams;
-        seams.makeTimer = timeline_.Factory();
+        seams.makeTimer = [this](std::function<void()> onTick) {
+            return timeline_.Factory()([this, tick = std::move(onTick)] {
+                const bool handsOn = settlePreviews_ && Area().surface().width() > 0 &&
+                                     Area().surface().height() > 0;
+                tick();
+                if (handsOn) {
+                    ++previewsHanded_;
+                    EXPECT_TRUE(previewsDone_.WaitFor(previewsHanded_)) << "no preview written";
+                }
+            });
+        };
         seams.messageBox = [this](QWidget*, const QString& text) { messages_.push_back(text); };
+        seams.files.previewDone = [this] { previewsDone_.Add(); };
         return seams;
     }
 
@@ -97,9 +174,12 @@ class SignWindowTest : public ::testing::Test {
         return *window_;
     }
 
-    QPushButton* Button(int id) const {
-        return qobject_cast<QPushButton*>(window_->GetDlgItem(id));
-    }
+    QPushButton* Button(int id) const { return FindControl<QPushButton>(*window_, id); }
+    QWidget* Control(int id) const { return FindControl(*window_, id); }
+    SignatureArea& Area() const { return *FindControl<SignatureArea>(*window_, IDC_SIGN_AREA); }
+    TermsView* Terms() const { return FindControl<TermsView>(*window_, IDC_TERMS_VIEW); }
+    // The window's preview timer.
+    const AutosaveTimer& Autosave() { return timeline_.last(); }
 
     std::filesystem::path Preview() const { return exchange_ / "sign-temp.bmp"; }
     std::filesystem::path Final() const { return exchange_ / "sign.bmp"; }
@@ -111,6 +191,9 @@ class SignWindowTest : public ::testing::Test {
     std::filesystem::path root_;
     std::filesystem::path exchange_;
     FakeTimeline timeline_;
+    bool settlePreviews_ = true;
+    int previewsHanded_ = 0;
+    DoneCounter previewsDone_;
     std::vector<QString> messages_;
     std::unique_ptr<COndrel_signDlg> window_;
 };

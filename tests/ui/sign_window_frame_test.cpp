@@ -24,8 +24,9 @@ namespace {
 
 using FrameTest = SignWindowTest;
 
+// The template's dialog units in pixels of the window's font.
 QRect PixelsOf(const COndrel_signDlg& window, const DialogRect& rect) {
-    const Rect r = DialogToPixels(rect, window.baseUnits());
+    const Rect r = DialogToPixels(rect, MeasureDialogBaseUnits(window.font()));
     return QRect(r.left, r.top, r.Width(), r.Height());
 }
 
@@ -57,12 +58,12 @@ TEST_F(FrameTest, ControlsComeFromTheTemplate) {
         EXPECT_FALSE(button->autoDefault());
     }
     for (const ControlTemplate& control : kSignDialogControls) {
-        QWidget* widget = window.GetDlgItem(control.id);
+        QWidget* widget = Control(control.id);
         ASSERT_NE(widget, nullptr) << control.id;
         EXPECT_EQ(widget->geometry(), PixelsOf(window, control.rect)) << control.id;
         EXPECT_EQ(widget->isHidden(), !control.visibleAtCreation) << control.id;
     }
-    auto* status = qobject_cast<QLabel*>(window.GetDlgItem(IDC_STATUS));
+    auto* status = qobject_cast<QLabel*>(Control(IDC_STATUS));
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->text(), QStringLiteral("Unknown"));
     EXPECT_EQ(window.size(), PixelsOf(window, kSignDialogSize).size());
@@ -72,10 +73,9 @@ TEST_F(FrameTest, TabOrderFollowsTheTemplate) {
     COndrel_signDlg& window = OpenWindow();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    ASSERT_EQ(QApplication::focusWidget(), window.termsView());
-    const std::vector<QWidget*> expected = {
-        window.GetDlgItem(IDC_READ_TERMS), window.GetDlgItem(IDC_AGREE_SIGN),
-        window.GetDlgItem(IDC_RESIGN), window.GetDlgItem(IDC_DONE), window.termsView()};
+    ASSERT_EQ(QApplication::focusWidget(), Terms());
+    const std::vector<QWidget*> expected = {Control(IDC_READ_TERMS), Control(IDC_AGREE_SIGN),
+                                            Control(IDC_RESIGN), Control(IDC_DONE), Terms()};
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
@@ -92,9 +92,9 @@ TEST_F(FrameTest, InitialisationRunsInItsOrder) {
     seams.initStep = [&](std::string_view step) {
         steps.emplace_back(step);
         if (step == "load terms") {
-            statusWhenTermsLoad = qobject_cast<QLabel*>(window->GetDlgItem(IDC_STATUS))->text();
+            statusWhenTermsLoad = qobject_cast<QLabel*>(FindControl(*window, IDC_STATUS))->text();
         } else if (step == "layout") {
-            termsShownAtLayout = !window->termsView()->isHidden();
+            termsShownAtLayout = !FindControl(*window, IDC_TERMS_VIEW)->isHidden();
         } else if (step == "placement") {
             maximizedAtPlacement = window->windowState().testFlag(Qt::WindowMaximized);
         }
@@ -116,7 +116,7 @@ TEST_F(FrameTest, InitialisationRunsInItsOrder) {
 TEST_F(FrameTest, FirstStartIsMaximizedAndFocusesTheTermsView) {
     COndrel_signDlg& window = OpenWindow();
     EXPECT_TRUE(window.windowState().testFlag(Qt::WindowMaximized));
-    EXPECT_EQ(window.focusWidget(), window.termsView());
+    EXPECT_EQ(window.focusWidget(), Terms());
 }
 
 TEST_F(FrameTest, LayoutPlacesBothViewsOnOneRectangle) {
@@ -135,14 +135,14 @@ TEST_F(FrameTest, LayoutPlacesBothViewsOnOneRectangle) {
     for (const Case& c : cases) {
         window.resize(c.client);
         ASSERT_EQ(window.size(), c.client);
-        EXPECT_EQ(window.termsView()->geometry(), c.views) << c.client.width();
-        EXPECT_EQ(window.signatureArea()->geometry(), c.views) << c.client.width();
-        EXPECT_EQ(window.signatureArea()->surface().width(), c.views.width());
-        EXPECT_EQ(window.signatureArea()->surface().height(), c.views.height());
+        EXPECT_EQ(Terms()->geometry(), c.views) << c.client.width();
+        EXPECT_EQ(Area().geometry(), c.views) << c.client.width();
+        EXPECT_EQ(Area().surface().width(), c.views.width());
+        EXPECT_EQ(Area().surface().height(), c.views.height());
     }
     // The buttons and the status line stay where the template put them.
-    EXPECT_EQ(window.GetDlgItem(IDC_DONE)->geometry(), PixelsOf(window, {7, 177, 60, 47}));
-    EXPECT_EQ(window.GetDlgItem(IDC_STATUS)->geometry(), PixelsOf(window, {74, 7, 96, 8}));
+    EXPECT_EQ(Control(IDC_DONE)->geometry(), PixelsOf(window, {7, 177, 60, 47}));
+    EXPECT_EQ(Control(IDC_STATUS)->geometry(), PixelsOf(window, {74, 7, 96, 8}));
 }
 
 TEST_F(FrameTest, PlacementSurvivesIntoTheNextWindow) {
@@ -214,7 +214,7 @@ TEST_F(FrameTest, TheBackgroundIsWhiteAndInkSurvivesRepaints) {
     window.setWindowState(Qt::WindowNoState);
     window.resize(1000, 700);
     Button(IDC_AGREE_SIGN)->click();
-    window.signatureArea()->surface().SetBlack(5, 5);
+    Area().surface().SetBlack(5, 5);
     window.repaint();
     const QImage shot = window.grab().toImage();
     EXPECT_EQ(shot.pixel(105, 600), 0xFFFFFFFFu);  // between the buttons and the views
@@ -225,7 +225,7 @@ TEST_F(FrameTest, TheBackgroundIsWhiteAndInkSurvivesRepaints) {
 
 TEST_F(FrameTest, AboutBoxOpensFromTheWindowAndClosesWithOk) {
     COndrel_signDlg& window = OpenWindow();
-    QAction* about = window.aboutAction();
+    QAction* about = window.findChild<QAction*>(QStringLiteral("IDM_ABOUTBOX"));
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), QStringLiteral("&About 签字手写板..."));
     EXPECT_EQ(about->shortcut(), QKeySequence(Qt::Key_F1));
@@ -277,8 +277,8 @@ TEST_F(FrameTest, TabletReportsWithoutAnExtentDrawNothing) {
     const std::uint8_t down[8] = {0x07, 0x80, 0x10, 0x00, 0x10, 0x00, 0xE8, 0x03};
     EXPECT_EQ(window.OnTabletReport(down), 1);
     EXPECT_EQ(window.OnTabletReport(down), 1);
-    EXPECT_EQ(window.penState(), PenState{});
-    const SignatureSurface& surface = window.signatureArea()->surface();
+    EXPECT_EQ(Area().pen(), PenState{});
+    const SignatureSurface& surface = Area().surface();
     EXPECT_EQ(surface.PixelAt(0, 0), kWhite);
 }
 

@@ -81,17 +81,15 @@ class TabletWindowTest : public SignWindowTest {
     }
 
     bool Connected() const {
-        return qobject_cast<QLabel*>(window_->GetDlgItem(IDC_STATUS))->text() ==
-               QStringLiteral("设备已连接");
+        return qobject_cast<QLabel*>(Control(IDC_STATUS))->text() == QStringLiteral("设备已连接");
     }
 
     // A window whose simulated tablet is open, or the test is skipped on a build without one.
     COndrel_signDlg& OpenConnectedWindow() {
         COndrel_signDlg& window = OpenWindow();
         if (!PumpUntil([this] { return Connected(); }, std::chrono::seconds(5))) {
-            ADD_FAILURE()
-                << "no simulated tablet: status reads "
-                << qobject_cast<QLabel*>(window.GetDlgItem(IDC_STATUS))->text().toStdString();
+            ADD_FAILURE() << "no simulated tablet: status reads "
+                          << qobject_cast<QLabel*>(Control(IDC_STATUS))->text().toStdString();
         }
         return window;
     }
@@ -103,9 +101,9 @@ class TabletWindowTest : public SignWindowTest {
 TEST_F(TabletWindowTest, StrokesShowAtOnceAndThePreviewCapturesThem) {
     COndrel_signDlg& window = OpenConnectedWindow();
     ASSERT_TRUE(Connected());
-    window.GetDlgItem(IDC_AGREE_SIGN)->setFocus();
-    qobject_cast<QPushButton*>(window.GetDlgItem(IDC_AGREE_SIGN))->click();
-    SignatureArea& area = *window.signatureArea();
+    Control(IDC_AGREE_SIGN)->setFocus();
+    Button(IDC_AGREE_SIGN)->click();
+    SignatureArea& area = Area();
     // The maximized size arrives as events of its own; the stroke is drawn after them.
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QCoreApplication::processEvents();
@@ -118,9 +116,8 @@ TEST_F(TabletWindowTest, StrokesShowAtOnceAndThePreviewCapturesThem) {
     Send("stroke 1000 1000 9000 1000 8 1000\n");
     const int row = h * 1000 / 10000;
     const int middle = w * 5000 / 10000;
-    ASSERT_TRUE(PumpUntil([&] {
-        return !window.penState().penDown && window.penState().lastPoint.x == w * 9000 / 10000;
-    }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !Area().pen().penDown && Area().pen().lastPoint.x == w * 9000 / 10000; }));
     EXPECT_EQ(area.surface().PixelAt(middle, row), kBlack);
     EXPECT_EQ(area.surface().PixelAt(middle, h - 2), kWhite);
     const QImage shown = area.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -133,17 +130,16 @@ TEST_F(TabletWindowTest, StrokesShowAtOnceAndThePreviewCapturesThem) {
 }
 
 TEST_F(TabletWindowTest, SignAgainWipesTheInkButKeepsThePen) {
-    COndrel_signDlg& window = OpenConnectedWindow();
+    OpenConnectedWindow();
     ASSERT_TRUE(Connected());
-    qobject_cast<QPushButton*>(window.GetDlgItem(IDC_AGREE_SIGN))->click();
+    Button(IDC_AGREE_SIGN)->click();
     Send("stroke 1000 5000 9000 5000 4 1000\n");
-    ASSERT_TRUE(
-        PumpUntil([&] { return window.penState().lastPoint.x > 0 && !window.penState().penDown; }));
-    const PenState before = window.penState();
-    qobject_cast<QPushButton*>(window.GetDlgItem(IDC_RESIGN))->click();
-    const SignatureSurface& surface = window.signatureArea()->surface();
+    ASSERT_TRUE(PumpUntil([&] { return Area().pen().lastPoint.x > 0 && !Area().pen().penDown; }));
+    const PenState before = Area().pen();
+    Button(IDC_RESIGN)->click();
+    const SignatureSurface& surface = Area().surface();
     EXPECT_EQ(surface.PixelAt(surface.width() / 2, surface.height() / 2), kWhite);
-    EXPECT_EQ(window.penState(), before);
+    EXPECT_EQ(Area().pen(), before);
 }
 
 TEST_F(TabletWindowTest, TeardownLeavesNoReaderThread) {

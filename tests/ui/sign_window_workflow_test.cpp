@@ -18,18 +18,18 @@ namespace {
 
 using WorkflowTest = SignWindowTest;
 
-void ExpectTermsMode(COndrel_signDlg& window) {
+void ExpectTermsMode(COndrel_signDlg& window, const AutosaveTimer& autosave) {
     EXPECT_EQ(g_signingActive, 0);
-    EXPECT_FALSE(window.isAutosaveRunning());
-    EXPECT_TRUE(window.GetDlgItem(IDC_TERMS_VIEW)->isVisible());
-    EXPECT_FALSE(window.GetDlgItem(IDC_SIGN_AREA)->isVisible());
+    EXPECT_FALSE(autosave.IsRunning());
+    EXPECT_TRUE(FindControl(window, IDC_TERMS_VIEW)->isVisible());
+    EXPECT_FALSE(FindControl(window, IDC_SIGN_AREA)->isVisible());
 }
 
-void ExpectSigningMode(COndrel_signDlg& window) {
+void ExpectSigningMode(COndrel_signDlg& window, const AutosaveTimer& autosave) {
     EXPECT_EQ(g_signingActive, 1);
-    EXPECT_TRUE(window.isAutosaveRunning());
-    EXPECT_FALSE(window.GetDlgItem(IDC_TERMS_VIEW)->isVisible());
-    EXPECT_TRUE(window.GetDlgItem(IDC_SIGN_AREA)->isVisible());
+    EXPECT_TRUE(autosave.IsRunning());
+    EXPECT_FALSE(FindControl(window, IDC_TERMS_VIEW)->isVisible());
+    EXPECT_TRUE(FindControl(window, IDC_SIGN_AREA)->isVisible());
 }
 
 bool AllWhite(const SignatureSurface& surface) {
@@ -51,14 +51,14 @@ void Scribble(SignatureArea& area) {
 
 TEST_F(WorkflowTest, InitialisationEntersTermsMode) {
     COndrel_signDlg& window = OpenWindow();
-    ExpectTermsMode(window);
+    ExpectTermsMode(window, Autosave());
     EXPECT_TRUE(window.isVisible());
 }
 
 TEST_F(WorkflowTest, ReadTermsInTermsModeChangesNothing) {
     COndrel_signDlg& window = OpenWindow();
     Button(IDC_READ_TERMS)->click();
-    ExpectTermsMode(window);
+    ExpectTermsMode(window, Autosave());
     timeline_.Advance(5000);
     EXPECT_FALSE(std::filesystem::exists(Preview()));
 }
@@ -72,17 +72,17 @@ TEST_F(WorkflowTest, DoneRightAfterStartAsksToSignAndDoesNothingElse) {
     EXPECT_FALSE(std::filesystem::exists(Preview()));
     EXPECT_FALSE(std::filesystem::exists(ScriptRuns()));
     EXPECT_TRUE(window.isVisible());
-    ExpectTermsMode(window);
+    ExpectTermsMode(window, Autosave());
 }
 
 class EnterSigning : public SignWindowTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(EnterSigning, ShowsAWhiteAreaAndPreviewsEverySecond) {
     COndrel_signDlg& window = OpenWindow();
-    Scribble(*window.signatureArea());  // ink from before, e.g. reports in terms mode
+    Scribble(Area());  // ink from before, e.g. reports in terms mode
     Button(GetParam())->click();
-    ExpectSigningMode(window);
-    EXPECT_TRUE(AllWhite(window.signatureArea()->surface()));
+    ExpectSigningMode(window, Autosave());
+    EXPECT_TRUE(AllWhite(Area().surface()));
     EXPECT_EQ(timeline_.last().period(), 1000);
 
     timeline_.Advance(999);
@@ -100,13 +100,12 @@ TEST_P(EnterSigning, ShowsAWhiteAreaAndPreviewsEverySecond) {
 INSTANTIATE_TEST_SUITE_P(BothButtons, EnterSigning, ::testing::Values(IDC_AGREE_SIGN, IDC_RESIGN));
 
 TEST_F(WorkflowTest, PreviewIsExactlyWhatTheAreaShows) {
-    COndrel_signDlg& window = OpenWindow();
+    OpenWindow();
     Button(IDC_AGREE_SIGN)->click();
-    Scribble(*window.signatureArea());
+    Scribble(Area());
     timeline_.Advance(1000);
 
-    const QImage shown =
-        window.signatureArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = Area().grab().toImage().convertToFormat(QImage::Format_RGB32);
     QImage preview;
     ASSERT_TRUE(preview.load(QString::fromStdString(Preview().string()), "BMP"));
     preview = preview.convertToFormat(QImage::Format_RGB32);
@@ -124,10 +123,10 @@ TEST_F(WorkflowTest, SignAgainClearsAtOnceAndRestartsTheCadence) {
     std::filesystem::remove(Preview());
 
     timeline_.Advance(600);
-    Scribble(*window.signatureArea());
+    Scribble(Area());
     Button(IDC_RESIGN)->click();
-    EXPECT_TRUE(AllWhite(window.signatureArea()->surface()));
-    ExpectSigningMode(window);
+    EXPECT_TRUE(AllWhite(Area().surface()));
+    ExpectSigningMode(window, Autosave());
 
     timeline_.Advance(999);  // the old cadence would have ticked 400 ms after the click
     EXPECT_FALSE(std::filesystem::exists(Preview()));
@@ -139,7 +138,7 @@ TEST_F(WorkflowTest, BackToTheTermsStopsThePreview) {
     COndrel_signDlg& window = OpenWindow();
     Button(IDC_AGREE_SIGN)->click();
     Button(IDC_READ_TERMS)->click();
-    ExpectTermsMode(window);
+    ExpectTermsMode(window, Autosave());
     timeline_.Advance(10000);
     EXPECT_FALSE(std::filesystem::exists(Preview()));
 }
@@ -147,7 +146,7 @@ TEST_F(WorkflowTest, BackToTheTermsStopsThePreview) {
 TEST_F(WorkflowTest, DoneAfterGoingBackToTheTermsAsksToSign) {
     COndrel_signDlg& window = OpenWindow();
     Button(IDC_AGREE_SIGN)->click();
-    Scribble(*window.signatureArea());
+    Scribble(Area());
     Button(IDC_READ_TERMS)->click();
     Button(IDC_DONE)->click();
     ASSERT_EQ(messages_.size(), 1u);
@@ -164,12 +163,12 @@ TEST_F(WorkflowTest, DoneWritesAWhiteSignatureRunsTheScriptOnceAndEndsWithIdok) 
 
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.isAutosaveRunning());
+    EXPECT_FALSE(Autosave().IsRunning());
     EXPECT_TRUE(messages_.empty());
 
     QImage final;
     ASSERT_TRUE(final.load(QString::fromStdString(Final().string()), "BMP"));
-    const QSize area = window.signatureArea()->size();
+    const QSize area = Area().size();
     EXPECT_EQ(final.size(), area);
     const QImage rgb = final.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < rgb.height(); y += 7) {
@@ -184,11 +183,10 @@ TEST_F(WorkflowTest, DoneWritesAWhiteSignatureRunsTheScriptOnceAndEndsWithIdok) 
 }
 
 TEST_F(WorkflowTest, DoneCapturesTheInkOnTheArea) {
-    COndrel_signDlg& window = OpenWindow();
+    OpenWindow();
     Button(IDC_AGREE_SIGN)->click();
-    Scribble(*window.signatureArea());
-    const QImage shown =
-        window.signatureArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    Scribble(Area());
+    const QImage shown = Area().grab().toImage().convertToFormat(QImage::Format_RGB32);
     Button(IDC_DONE)->click();
     QImage final;
     ASSERT_TRUE(final.load(QString::fromStdString(Final().string()), "BMP"));
@@ -252,7 +250,7 @@ TEST_F(WorkflowTest, EnterOnAFocusedButtonClicksIt) {
 
 TEST_F(WorkflowTest, EnterInTheTermsViewStaysInTheView) {
     COndrel_signDlg& window = OpenWindow();
-    TermsView* view = window.termsView();
+    TermsView* view = Terms();
     view->setFocus();
     const int blocks = view->document()->blockCount();
     QTest::keyClick(view, Qt::Key_Return);

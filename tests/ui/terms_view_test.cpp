@@ -94,9 +94,9 @@ TEST_F(TermsViewTest, RareHanAndEmojiAreDrawnByTheFontFallback) {
 }
 
 TEST_F(TermsViewTest, ShowsTheDocumentOfTheWorkingDirectory) {
-    COndrel_signDlg& window = OpenWindow();
-    EXPECT_TRUE(window.termsView()->toPlainText().contains(QStringLiteral("visitor terms")));
-    EXPECT_FALSE(window.termsView()->isReadOnly());
+    OpenWindow();
+    EXPECT_TRUE(Terms()->toPlainText().contains(QStringLiteral("visitor terms")));
+    EXPECT_FALSE(Terms()->isReadOnly());
 }
 
 TEST_F(TermsViewTest, CaretIsAtTheEndAfterLoadingAndAtTheStartOnFocus) {
@@ -115,15 +115,15 @@ TEST_F(TermsViewTest, ComingBackWithTabShowsTheStart) {
     COndrel_signDlg& window = OpenWindow();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    TermsView* view = window.termsView();
+    TermsView* view = Terms();
     ASSERT_EQ(QApplication::focusWidget(), view);
     EXPECT_EQ(view->textCursor().position(), 0);
 
     view->moveCursor(QTextCursor::End);
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
     ASSERT_GT(view->verticalScrollBar()->value(), 0);
-    window.GetDlgItem(IDC_DONE)->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(window.GetDlgItem(IDC_DONE), Qt::Key_Tab);  // Done -> wraps to the view
+    Control(IDC_DONE)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(Control(IDC_DONE), Qt::Key_Tab);  // Done -> wraps to the view
     ASSERT_EQ(QApplication::focusWidget(), view);
     EXPECT_EQ(view->textCursor().position(), 0);
     EXPECT_FALSE(view->textCursor().hasSelection());
@@ -132,30 +132,30 @@ TEST_F(TermsViewTest, ComingBackWithTabShowsTheStart) {
 
 TEST_F(TermsViewTest, EditsStayAcrossModesAndNeverReachTheFile) {
     const std::string original = ReadWholeFile(SiteDir() / "userAgreement.rtf");
-    COndrel_signDlg& window = OpenWindow();
-    window.termsView()->setFocus();
-    QTest::keyClicks(window.termsView(), QStringLiteral("typed"));
+    OpenWindow();
+    Terms()->setFocus();
+    QTest::keyClicks(Terms(), QStringLiteral("typed"));
     Button(IDC_AGREE_SIGN)->click();
     Button(IDC_READ_TERMS)->click();
-    EXPECT_TRUE(window.termsView()->toPlainText().contains(QStringLiteral("typed")));
+    EXPECT_TRUE(Terms()->toPlainText().contains(QStringLiteral("typed")));
     EXPECT_EQ(ReadWholeFile(SiteDir() / "userAgreement.rtf"), original);
 }
 
 TEST_F(TermsViewTest, ChangesOnDiskAfterLoadingAreNotShown) {
-    COndrel_signDlg& window = OpenWindow();
+    OpenWindow();
     WriteWholeFile(SiteDir() / "userAgreement.rtf", "{\\rtf1 replaced}");
     Button(IDC_AGREE_SIGN)->click();
     Button(IDC_READ_TERMS)->click();
-    EXPECT_FALSE(window.termsView()->toPlainText().contains(QStringLiteral("replaced")));
+    EXPECT_FALSE(Terms()->toPlainText().contains(QStringLiteral("replaced")));
 }
 
 TEST_F(TermsViewTest, AMissingDocumentLeavesTheViewEmptyAndTheWindowGoesOn) {
     std::filesystem::remove(SiteDir() / "userAgreement.rtf");
     COndrel_signDlg& window = OpenWindow();
-    EXPECT_TRUE(window.termsView()->toPlainText().isEmpty());
-    EXPECT_TRUE(window.termsView()->isVisible());
+    EXPECT_TRUE(Terms()->toPlainText().isEmpty());
+    EXPECT_TRUE(Terms()->isVisible());
     EXPECT_TRUE(window.windowState().testFlag(Qt::WindowMaximized));
-    EXPECT_EQ(window.termsView()->geometry().topLeft(), QPoint(110, 35));
+    EXPECT_EQ(Terms()->geometry().topLeft(), QPoint(110, 35));
 }
 
 TEST_F(TermsViewTest, AnEmptyDocumentGivesAnEmptyView) {

@@ -1,0 +1,259 @@
+// The signature files of a real window: a final signature that cannot be written must not leave
+// the last visitor's in its place, and the preview, written on a worker thread, is never in the
+// way of Done or of teardown.
+
+#include <sys/resource.h>
+
+#include <QImage>
+#include <QMessageLogContext>
+#include <QString>
+#include <csignal>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "imaging/area_capture.h"
+#include "tests/ui/sign_window_fixture.h"
+
+namespace ondrel::test {
+namespace {
+
+using FilesTest = SignWindowTest;
+
+// The last visitor's signature, a complete BMP the finishing script would take for a new one.
+std::string PlantEarlierSignature(const std::filesystem::path& path) {
+    SignatureSurface earlier(40, 20);
+    earlier.FillSpanBlack(10, 5, 35);
+    const std::optional<Bitmap> bitmap = CopyAreaToBitmap({0, 0, 40, 20}, earlier);
+    EXPECT_EQ(SaveBitmapToFile(&*bitmap, path, 24), 1);
+    return ReadWholeFile(path);
+}
+
+// Files of this process may grow to `bytes` at most while it lives (the folder "fills up").
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &original_), 0);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a signal
+        rlimit limited = original_;
+        limited.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &original_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit original_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+// Collects the messages of the files logging category.
+class FilesLogCapture {
+  public:
+    FilesLogCapture() {
+        instance_ = this;
+        previous_ = qInstallMessageHandler(&FilesLogCapture::Handle);
+    }
+    ~FilesLogCapture() {
+        qInstallMessageHandler(previous_);
+        instance_ = nullptr;
+    }
+    FilesLogCapture(const FilesLogCapture&) = delete;
+    FilesLogCapture& operator=(const FilesLogCapture&) = delete;
+
+    QString warnings() {
+        std::lock_guard lock(mutex_);
+        return warnings_;
+    }
+
+  private:
+    static void Handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtWarningMsg && context.category != nullptr &&
+            QLatin1String(context.category) == QLatin1String("ondrel.files")) {
+            std::lock_guard lock(instance_->mutex_);
+            instance_->warnings_ += text + QLatin1Char('\n');
+        }
+    }
+
+    static inline FilesLogCapture* instance_ = nullptr;
+    QtMessageHandler previous_ = nullptr;
+    std::mutex mutex_;
+    QString warnings_;
+};
+
+TEST_F(FilesTest, AFolderThatFillsUpBeforeDoneLeavesNoEarlierSignatureForTheScript) {
+    PlantEarlierSignature(Final());
+    COndrel_signDlg& window = OpenWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    Area().surface().FillSpanBlack(20, 10, 60);
+    timeline_.Advance(1000);
+    const std::string preview = ReadWholeFile(Preview());
+    ASSERT_GT(preview.size(), 4096u);
+    {
+        // Room for the script's own small files, not for a signature.
+        const FileSizeLimit full(4096);
+        Button(IDC_DONE)->click();
+    }
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_FALSE(std::filesystem::exists(Final()));
+    EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=missing\n");
+    EXPECT_EQ(ReadWholeFile(Preview()), preview);  // the preview keeps its last whole image
+    std::vector<std::string> left;                 // nor a temporary file of the failed write
+    for (const auto& entry : std::filesystem::directory_iterator(exchange_)) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"sign-temp.bmp"});
+}
+
+TEST_F(FilesTest, AnEmptyAreaAtDoneLeavesNoEarlierSignature) {
+    PlantEarlierSignature(Final());
+    COndrel_signDlg& window = OpenWindow();
+    window.setWindowState(Qt::WindowNoState);
+    window.resize(100, 50);  // too small for the views: the area has no pixels
+    Button(IDC_AGREE_SIGN)->click();
+    ASSERT_EQ(Area().surface().width(), 0);
+    Button(IDC_DONE)->click();
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_FALSE(std::filesystem::exists(Final()));
+    EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=missing\n");
+}
+
+TEST_F(FilesTest, AnEarlierSignatureThatCannotBeRemovedIsReported) {
+    // A "sign.bmp" that is a folder with something in it: it can be neither replaced nor
+    // removed, by root neither.
+    WriteWholeFile(Final() / "kept", "x");
+    FilesLogCapture log;
+    COndrel_signDlg& window = OpenWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    Button(IDC_DONE)->click();
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=missing\n");
+    const QString warnings = log.warnings();
+    EXPECT_TRUE(warnings.contains(QStringLiteral("could not remove"))) << warnings.toStdString();
+    EXPECT_TRUE(warnings.contains(QString::fromStdString(Final().string())))
+        << warnings.toStdString();
+}
+
+TEST_F(FilesTest, AFinalSignatureThatIsWrittenReplacesTheEarlierOne) {
+    const std::string earlier = PlantEarlierSignature(Final());
+    OpenWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    Button(IDC_DONE)->click();
+    const std::string written = ReadWholeFile(Final());
+    EXPECT_NE(written, earlier);
+    EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=yes\n");
+}
+
+// A window whose preview writes wait at a gate; the final signature is written at once. Records
+// the order in which the writes begin and end.
+class PreviewInFlightTest : public SignWindowTest {
+  protected:
+    COndrel_signDlg& OpenGatedWindow() {
+        settlePreviews_ = false;
+        SignDialogSeams seams = Seams();
+        seams.files.write = [this](const Bitmap* bitmap, const std::filesystem::path& path,
+                                   int depth) {
+            const std::string name = path.filename().string();
+            Record("begin " + name);
+            if (name == "sign-temp.bmp") {
+                previewsEntered_.Add();
+                EXPECT_TRUE(gate_.Wait()) << "the gate was never opened";
+            }
+            const int result = SaveBitmapToFile(bitmap, path, depth);
+            Record("end " + name);
+            return result;
+        };
+        seams.files.beforeWaiting = [this] {
+            Record("wait");
+            gate_.Open();
+        };
+        window_ = std::make_unique<COndrel_signDlg>(std::move(seams));
+        window_->show();
+        return *window_;
+    }
+
+    void Record(const std::string& event) {
+        std::lock_guard lock(mutex_);
+        events_.push_back(event);
+    }
+    std::vector<std::string> Events() {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+
+    Gate gate_;
+    DoneCounter previewsEntered_;
+    std::mutex mutex_;
+    std::vector<std::string> events_;
+};
+
+TEST_F(PreviewInFlightTest, DoneWaitsForThePreviewBeforeWritingTheSignature) {
+    COndrel_signDlg& window = OpenGatedWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    Area().surface().FillSpanBlack(20, 10, 60);
+    timeline_.Advance(1000);
+    ASSERT_TRUE(previewsEntered_.WaitFor(1));  // the worker holds the preview now
+
+    Button(IDC_DONE)->click();
+    gate_.Open();  // in case Done did not wait: the window can still be torn down
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"begin sign-temp.bmp", "wait", "end sign-temp.bmp",
+                                        "begin sign.bmp", "end sign.bmp"}));
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=yes\n");
+    QImage preview;
+    QImage final;
+    ASSERT_TRUE(preview.load(QString::fromStdString(Preview().string()), "BMP"));
+    ASSERT_TRUE(final.load(QString::fromStdString(Final().string()), "BMP"));
+    EXPECT_EQ(preview, final);
+}
+
+TEST_F(PreviewInFlightTest, ATickWhileAPreviewIsInFlightIsSkipped) {
+    OpenGatedWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    timeline_.Advance(1000);
+    ASSERT_TRUE(previewsEntered_.WaitFor(1));
+    timeline_.Advance(1000);  // the first is still being written
+    timeline_.Advance(1000);
+    gate_.Open();
+    ASSERT_TRUE(previewsDone_.WaitFor(1));
+    EXPECT_EQ(previewsEntered_.count(), 1);
+    EXPECT_EQ(Events(), (std::vector<std::string>{"begin sign-temp.bmp", "end sign-temp.bmp"}));
+
+    timeline_.Advance(1000);  // free again: the next tick writes
+    ASSERT_TRUE(previewsDone_.WaitFor(2));
+    EXPECT_EQ(previewsEntered_.count(), 2);
+}
+
+TEST_F(PreviewInFlightTest, TeardownWaitsForThePreview) {
+    COndrel_signDlg& window = OpenGatedWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    timeline_.Advance(1000);
+    ASSERT_TRUE(previewsEntered_.WaitFor(1));
+    window.reject();  // Esc, the close box
+    gate_.Open();
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"begin sign-temp.bmp", "wait", "end sign-temp.bmp"}));
+    QImage preview;
+    EXPECT_TRUE(preview.load(QString::fromStdString(Preview().string()), "BMP"));
+    EXPECT_FALSE(std::filesystem::exists(Final()));
+}
+
+TEST_F(PreviewInFlightTest, AWindowDestroyedWithAPreviewInFlightWaitsForIt) {
+    OpenGatedWindow();
+    Button(IDC_AGREE_SIGN)->click();
+    timeline_.Advance(1000);
+    ASSERT_TRUE(previewsEntered_.WaitFor(1));
+    window_.reset();
+    gate_.Open();
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"begin sign-temp.bmp", "wait", "end sign-temp.bmp"}));
+    EXPECT_EQ(previewsDone_.count(), 1);
+}
+
+}  // namespace
+}  // namespace ondrel::test

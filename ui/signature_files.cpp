@@ -1,0 +1,100 @@
+#include "ui/signature_files.h"
+
+#include <optional>
+#include <system_error>
+#include <utility>
+
+#include "ui/files_log.h"
+
+namespace ondrel {
+
+SignatureFiles::SignatureFiles(SignatureFileSeams seams) : seams_(std::move(seams)) {
+    if (!seams_.write) {
+        seams_.write = SaveBitmapToFile;
+    }
+}
+
+SignatureFiles::~SignatureFiles() {
+    WaitForPreview();
+}
+
+bool SignatureFiles::WritePreview(const SignatureSurface& area, const std::filesystem::path& path,
+                                  int displayDepth) {
+    if (inFlight_.load(std::memory_order_acquire)) {
+        qCInfo(lcFiles) << "the last preview is still being written: this tick is skipped";
+        return false;
+    }
+    WaitForPreview();  // it has finished; only its thread is left to collect
+    if (!preview_) {
+        preview_.emplace();
+    }
+    // Into the last preview's memory, which the worker is done with.
+    if (!CopyAreaToBitmap(Rect{0, 0, area.width(), area.height()}, area, preview_->bitmap)) {
+        qCInfo(lcFiles) << "the signature area is empty: nothing written to" << path.c_str();
+        return false;
+    }
+    preview_->path = path;
+    preview_->displayDepth = displayDepth;
+    inFlight_.store(true, std::memory_order_release);
+    try {
+        worker_ = std::thread([this] { WriteHandedPreview(); });
+    } catch (const std::system_error& error) {
+        qCInfo(lcFiles) << "no thread for the preview (" << error.what() << "): written here";
+        WriteHandedPreview();
+    }
+    return true;
+}
+
+bool SignatureFiles::WriteFinal(const SignatureSurface& area, const std::filesystem::path& path,
+                                int displayDepth) {
+    WaitForPreview();
+    const std::optional<Bitmap> bitmap =
+        CopyAreaToBitmap(Rect{0, 0, area.width(), area.height()}, area);
+    if (!bitmap) {
+        qCInfo(lcFiles) << "the signature area is empty: nothing written to" << path.c_str();
+    } else if (Write(*bitmap, path, displayDepth) == 1) {
+        return true;
+    }
+    // The finishing script and the host must find no file rather than the last visitor's.
+    std::error_code error;
+    if (std::filesystem::remove(path, error)) {
+        qCInfo(lcFiles) << "removed the earlier" << path.c_str();
+    } else if (error) {
+        qCWarning(lcFiles) << "could not remove the earlier" << path.c_str() << "("
+                           << error.message().c_str() << "): it is not this visitor's signature";
+    }
+    return false;
+}
+
+void SignatureFiles::WaitForPreview() {
+    if (!worker_.joinable()) {
+        return;
+    }
+    if (inFlight_.load(std::memory_order_acquire) && seams_.beforeWaiting) {
+        seams_.beforeWaiting();
+    }
+    worker_.join();
+}
+
+void SignatureFiles::WriteHandedPreview() {
+    Write(preview_->bitmap, preview_->path, preview_->displayDepth);
+    inFlight_.store(false, std::memory_order_release);
+    if (seams_.previewDone) {
+        seams_.previewDone();
+    }
+}
+
+int SignatureFiles::Write(const Bitmap& bitmap, const std::filesystem::path& path,
+                          int displayDepth) const {
+    const int result = seams_.write(&bitmap, path, displayDepth);
+    if (result == 1) {
+        qCInfo(lcFiles) << "wrote" << path.c_str() << bitmap.width << "x" << bitmap.height
+                        << "display depth" << displayDepth;
+    } else {
+        qCInfo(lcFiles) << "could not write" << path.c_str()
+                        << "(does the exchange folder exist, and may this user write to it?)";
+    }
+    return result;
+}
+
+}  // namespace ondrel

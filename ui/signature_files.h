@@ -1,0 +1,74 @@
+#pragma once
+
+// The two signature files of the exchange folder: the live preview, rewritten every second
+// while the visitor signs, and the final signature that Done writes.
+//
+// The area is always copied on the window thread, between two reports. A preview's copy is then
+// encoded and written on a worker thread, so that the pen's reports do not wait behind a file of
+// several megabytes: at most one preview is in flight, a tick that finds one still in flight is
+// skipped, and the final signature, like teardown, waits for it first.
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <thread>
+
+#include "imaging/area_capture.h"
+#include "imaging/signature_surface.h"
+
+namespace ondrel {
+
+// Writes a bitmap as a BMP file, as SaveBitmapToFile does: 1 when written, 0 otherwise.
+using BitmapWriter =
+    std::function<int(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth)>;
+
+// What tests replace.
+struct SignatureFileSeams {
+    // SaveBitmapToFile when empty. A preview's write runs on the worker thread.
+    BitmapWriter write;
+    // Runs on the waiting thread just before it waits for a preview in flight.
+    std::function<void()> beforeWaiting;
+    // Runs on the worker once a preview has been written (or has failed) and the next one may
+    // be handed on.
+    std::function<void()> previewDone;
+};
+
+class SignatureFiles {
+  public:
+    explicit SignatureFiles(SignatureFileSeams seams = {});
+    ~SignatureFiles();  // waits for a preview in flight
+    SignatureFiles(const SignatureFiles&) = delete;
+    SignatureFiles& operator=(const SignatureFiles&) = delete;
+
+    // Copies the area now and has the worker write it to `path`, replacing the earlier preview
+    // whole. False when nothing was handed on: a preview still in flight, or an empty area.
+    bool WritePreview(const SignatureSurface& area, const std::filesystem::path& path,
+                      int displayDepth);
+    // Waits for a preview in flight, then writes the area to `path`; returns whether it was
+    // written. When it was not, an earlier file of that name is removed, so that nobody takes
+    // an earlier visitor's signature for this one.
+    bool WriteFinal(const SignatureSurface& area, const std::filesystem::path& path,
+                    int displayDepth);
+    // Returns once no preview is in flight.
+    void WaitForPreview();
+
+  private:
+    struct Preview {
+        Bitmap bitmap;
+        std::filesystem::path path;
+        int displayDepth = 0;
+    };
+
+    void WriteHandedPreview();
+    int Write(const Bitmap& bitmap, const std::filesystem::path& path, int displayDepth) const;
+
+    SignatureFileSeams seams_;
+    // The copy handed to the worker: set before its thread starts, not touched by the window
+    // thread again until that thread is joined.
+    std::optional<Preview> preview_;
+    std::thread worker_;                 // the last preview's, until it is joined
+    std::atomic<bool> inFlight_{false};  // set by the window thread, cleared by the worker
+};
+
+}  // namespace ondrel

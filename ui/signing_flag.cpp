@@ -1,7 +1,0 @@
-#include "ui/signing_flag.h"
-
-namespace ondrel {
-
-int g_signingActive = 0;
-
-}  // namespace ondrel
