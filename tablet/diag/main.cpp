@@ -23,7 +23,7 @@
 
 #include "tablet/reader_flag.h"
 #include "tablet/tablet_connection.h"
-#include "tablet/usb/libusb_port.h"
+#include "tablet/usb/system_usb_port.h"
 #include "tablet/usb_port_factory.h"
 
 namespace ondrel {
@@ -164,21 +164,10 @@ std::unique_ptr<UsbPort> MakePort() {
         std::printf("using the simulated tablet: %s\n", sim);
         return MakeUsbPort();
     }
-    std::unique_ptr<LibusbPort> port = LibusbPort::Create();
-    if (port) {
-        switch (port->deviceWatch()) {
-            case DeviceWatch::HotplugEvents:
-                std::printf("libusb: hot-plug events\n");
-                break;
-            case DeviceWatch::PollLibusbList:
-                std::printf("libusb: no hot-plug; looking at the device list every second\n");
-                break;
-            case DeviceWatch::PollKernelList:
-                std::printf(
-                    "libusb: no udev daemon, so no hot-plug events; looking at the kernel's"
-                    " device list every second\n");
-                break;
-        }
+    std::string watch;
+    std::unique_ptr<UsbPort> port = MakeSystemUsbPort(&watch);
+    if (!watch.empty()) {
+        std::printf("%s\n", watch.c_str());
     }
     return port;
 }
@@ -192,7 +181,7 @@ int Run(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::unique_ptr<UsbPort> port = MakePort();
     if (!port) {
-        std::printf("cannot use USB at all: libusb could not start (is /dev/bus/usb there?)\n");
+        std::printf("%s\n", SystemUsbUnavailableText());
         return EXIT_NO_USB;
     }
     for (const UsbDeviceInfo& info : port->ListDevices()) {
