@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs that are not installed yet.
-# Usage: scripts/install-deps.sh [run|test]   (test adds what the test suite needs)
+# Usage: scripts/install-deps.sh [run|test|windows]   (test adds what the test suite needs)
 set -euo pipefail
 
 # xvfb and xauth let the program run on a virtual display where there is no real one.
@@ -11,6 +11,10 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgl-d
 if [ "${1:-run}" = test ]; then
     packages+=(libgtest-dev libbenchmark-dev imagemagick clang libclang-rt-14-dev
               locales xdotool dpkg-dev lintian)
+fi
+if [ "${1:-run}" = windows ]; then
+    # The Windows resources and installer: cross compilers, Wine, wixl, and icoutils to read resources.
+    packages+=(g++-mingw-w64-x86-64-posix wine64 wixl icoutils)
 fi
 
 missing=()
