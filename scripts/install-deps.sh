@@ -14,7 +14,9 @@ if [ "${1:-run}" = test ]; then
               locales xdotool dpkg-dev lintian)
 fi
 if [ "${1:-run}" = windows ]; then
-    packages+=(g++-mingw-w64-x86-64-posix wine64 wixl qt6-base-dev-tools googletest)
+    # The cross compiler, Qt's host tools, GoogleTest's sources, Wine, wixl for the installer and
+    # icoutils to read the executable's resources.
+    packages+=(g++-mingw-w64-x86-64-posix wine64 wixl qt6-base-dev-tools googletest icoutils)
 fi
 
 missing=()
