@@ -40,12 +40,16 @@ else
     echo "== skipped the GB18030 run: localedef could not build the locale"
 fi
 
-# The platform-free libraries cross-built for Windows and their tests run under Wine (a few
+# The Windows program cross-built, the test programs that have a Windows form run under Wine,
+# and the MSI of the self-contained folder installed, upgraded and removed under Wine (a few
 # minutes; the first run also makes the Wine prefix).
 shared=${ONDREL_SHARED_DIR:-$root/../shared}
 if [ -f "$shared/tools/mingw-qt6/mingw-w64-x86_64.cmake" ]; then
     echo "== windows"
     "$root/scripts/wine-test.sh"
+    echo "== windows installer"
+    "$root/scripts/windows-dist.sh"
+    "$root/scripts/msi-test.sh" "$root/build/windows/dist"
 else
     echo "== windows: skipped: ../shared/tools/mingw-qt6 is not there"
 fi

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Lays out the self-contained Windows folder build/windows/dist from the cross build (run
+# scripts/build-windows.sh first): the two programs, the Qt and mingw runtime DLLs, the platform
+# and style plugins, and the sample site; then builds the MSI from it,
+# build/windows/ondrel-sign-VERSION.msi. Skips, as the build does, without ../shared.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+shared=${ONDREL_SHARED_DIR:-$root/../shared}
+qt6=$shared/tools/mingw-qt6
+build=$root/build/windows
+if [ ! -d "$qt6/qt/bin" ]; then
+    echo "skipped: ../shared/tools/mingw-qt6 is not there"
+    exit 0
+fi
+dist=$build/dist
+rm -rf "$dist"
+mkdir -p "$dist/platforms" "$dist/styles"
+cp "$build/app/ondrel-sign.exe" "$build/tablet/ondrel-tablet-diag.exe" "$dist/"
+cp "$qt6"/qt/bin/Qt6{Core,Gui,Widgets}.dll "$dist/"
+for dll in $(sed -n 's/^ *\(\/[^ )]*\.dll\).*/\1/p' "$qt6/mingw-w64-x86_64.cmake"); do
+    cp "$dll" "$dist/"
+done
+cp "$qt6"/qt/plugins/platforms/{qwindows,qoffscreen}.dll "$dist/platforms/"
+cp "$qt6"/qt/plugins/styles/*.dll "$dist/styles/"
+cp -R "$root/res/site" "$dist/site"
+version=$(sed -n 's/^project(ondrel_sign VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+"$root/scripts/make-msi.sh" "$dist" "$build/ondrel-sign-$version.msi" "$version"
+echo "dist: $dist and $build/ondrel-sign-$version.msi"
