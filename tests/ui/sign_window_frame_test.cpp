@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/modal_box.h"
 #include "tests/ui/sign_window_fixture.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_font.h"
@@ -238,17 +239,17 @@ TEST_F(FrameTest, AboutBoxOpensFromTheWindowAndClosesWithOk) {
     QSize size;
     QSize expectedSize;
     int result = -1;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        title = box->windowTitle();
-        size = box->size();
-        const Rect r = DialogToPixels({0, 0, 170, 62}, MeasureDialogBaseUnits(box->font()));
+    bool found = false;
+    AnswerModalBox<CAboutDlg>(found, [&](CAboutDlg& box) {
+        title = box.windowTitle();
+        size = box.size();
+        const Rect r = DialogToPixels({0, 0, 170, 62}, MeasureDialogBaseUnits(box.font()));
         expectedSize = QSize(r.Width(), r.Height());
-        QObject::connect(box, &QDialog::finished, [&](int r2) { result = r2; });
-        box->okButton()->click();
+        QObject::connect(&box, &QDialog::finished, [&](int r2) { result = r2; });
+        box.okButton()->click();
     });
     about->trigger();  // returns when the box has closed
+    ASSERT_TRUE(found) << "no About box opened";
     EXPECT_EQ(title, QStringLiteral("签字板"));
     EXPECT_EQ(size, expectedSize);
     EXPECT_EQ(result, QDialog::Accepted);

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include "tests/ui/modal_box.h"
 #include "tests/ui/sign_window_fixture.h"
 #include "ui/sign_dialog_template.h"
 #include "ui/signature_area.h"
@@ -267,14 +268,14 @@ TEST_F(WorkflowTest, TheRealMessageBoxHasOneOkButton) {
     window_->show();
     QString text;
     int buttons = -1;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        text = box->text();
-        buttons = static_cast<int>(box->buttons().size());
-        box->button(QMessageBox::Ok)->click();
+    bool found = false;
+    AnswerModalBox<QMessageBox>(found, [&](QMessageBox& box) {
+        text = box.text();
+        buttons = static_cast<int>(box.buttons().size());
+        box.button(QMessageBox::Ok)->click();
     });
     Button(IDC_DONE)->click();  // returns once the box is closed
+    ASSERT_TRUE(found) << "no message box opened";
     EXPECT_EQ(text, QStringLiteral("请签字！"));
     EXPECT_EQ(buttons, 1);
     EXPECT_TRUE(window_->isVisible());
