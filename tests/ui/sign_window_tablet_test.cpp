@@ -2,7 +2,6 @@
 // script lines into): strokes drawn at once and captured as shown, and a teardown that leaves
 // no reader behind.
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,38 +16,14 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/pump_until.h"
+#include "tests/support/thread_count.h"
 #include "tests/ui/sign_window_fixture.h"
 #include "ui/sign_dialog_template.h"
 #include "ui/signature_area.h"
 
 namespace ondrel::test {
 namespace {
-
-// Runs the event loop until `condition` holds, or gives up after `limit`.
-bool PumpUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    QTimer wake;  // for conditions that change without an event of their own
-    wake.start(1);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-int ThreadCount() {
-    int count = 0;
-    if (DIR* tasks = opendir("/proc/self/task")) {
-        while (const dirent* entry = readdir(tasks)) {
-            count += entry->d_name[0] != '.' ? 1 : 0;
-        }
-        closedir(tasks);
-    }
-    return count;
-}
 
 class TabletWindowTest : public SignWindowTest {
   protected:
@@ -146,7 +121,7 @@ TEST_F(TabletWindowTest, TeardownLeavesNoReaderThread) {
     // One window first, so that threads the toolkit keeps for good are already there.
     OpenConnectedWindow().reject();
     window_.reset();
-    const int baseline = ThreadCount();
+    const std::size_t baseline = ThreadCount();
 
     g_readerRunning = true;
     SendPrelude();
@@ -157,7 +132,7 @@ TEST_F(TabletWindowTest, TeardownLeavesNoReaderThread) {
     EXPECT_FALSE(g_readerRunning);
     window_.reset();
     // A joined thread can still be listed for a moment while the kernel finishes its exit.
-    EXPECT_TRUE(PumpUntil([&] { return ThreadCount() <= baseline; }, std::chrono::seconds(5)))
+    EXPECT_TRUE(WaitForThreadCountAtMost(baseline))
         << ThreadCount() << " threads, baseline " << baseline;
 }
 
