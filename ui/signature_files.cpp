@@ -4,6 +4,7 @@
 #include <system_error>
 #include <utility>
 
+#include "site/path_text.h"
 #include "ui/files_log.h"
 
 namespace ondrel {
@@ -30,7 +31,7 @@ bool SignatureFiles::WritePreview(const SignatureSurface& area, const std::files
     }
     // Into the last preview's memory, which the worker is done with.
     if (!CopyAreaToBitmap(Rect{0, 0, area.width(), area.height()}, area, preview_->bitmap)) {
-        qCInfo(lcFiles) << "the signature area is empty: nothing written to" << path.c_str();
+        qCInfo(lcFiles) << "the signature area is empty: nothing written to" << PathText(path);
         return false;
     }
     preview_->path = path;
@@ -51,16 +52,16 @@ bool SignatureFiles::WriteFinal(const SignatureSurface& area, const std::filesys
     const std::optional<Bitmap> bitmap =
         CopyAreaToBitmap(Rect{0, 0, area.width(), area.height()}, area);
     if (!bitmap) {
-        qCInfo(lcFiles) << "the signature area is empty: nothing written to" << path.c_str();
+        qCInfo(lcFiles) << "the signature area is empty: nothing written to" << PathText(path);
     } else if (Write(*bitmap, path, displayDepth) == 1) {
         return true;
     }
     // The finishing script and the host must find no file rather than the last visitor's.
     std::error_code error;
     if (std::filesystem::remove(path, error)) {
-        qCInfo(lcFiles) << "removed the earlier" << path.c_str();
+        qCInfo(lcFiles) << "removed the earlier" << PathText(path);
     } else if (error) {
-        qCWarning(lcFiles) << "could not remove the earlier" << path.c_str() << "("
+        qCWarning(lcFiles) << "could not remove the earlier" << PathText(path) << "("
                            << error.message().c_str() << "): it is not this visitor's signature";
     }
     return false;
@@ -88,10 +89,10 @@ int SignatureFiles::Write(const Bitmap& bitmap, const std::filesystem::path& pat
                           int displayDepth) const {
     const int result = seams_.write(&bitmap, path, displayDepth);
     if (result == 1) {
-        qCInfo(lcFiles) << "wrote" << path.c_str() << bitmap.width << "x" << bitmap.height
+        qCInfo(lcFiles) << "wrote" << PathText(path) << bitmap.width << "x" << bitmap.height
                         << "display depth" << displayDepth;
     } else {
-        qCInfo(lcFiles) << "could not write" << path.c_str()
+        qCInfo(lcFiles) << "could not write" << PathText(path)
                         << "(does the exchange folder exist, and may this user write to it?)";
     }
     return result;
