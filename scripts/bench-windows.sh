@@ -7,12 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-shared=${ONDREL_SHARED_DIR:-$root/../shared}
-toolchain=$shared/tools/mingw-qt6/mingw-w64-x86_64.cmake
-if [ ! -f "$toolchain" ]; then
-    echo "skipped: ../shared/tools/mingw-qt6 is not there"
-    exit 0
-fi
+. "$root/scripts/lib/mingw-qt6.sh"
 "$root/scripts/install-deps.sh" windows
 command -v dpkg-source >/dev/null || "$root/scripts/install-deps.sh" test
 

@@ -5,12 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-shared=${ONDREL_SHARED_DIR:-$root/../shared}
-toolchain=$shared/tools/mingw-qt6/mingw-w64-x86_64.cmake
-if [ ! -f "$toolchain" ]; then
-    echo "skipped: ../shared/tools/mingw-qt6 is not there (no Qt for Windows to build against)"
-    exit 0
-fi
+. "$root/scripts/lib/mingw-qt6.sh"
 "$root/scripts/install-deps.sh" windows
 
 # The preset finds the toolchain file as ../shared beside the sources; ONDREL_SHARED_DIR may

@@ -5,19 +5,14 @@
 # build/windows/ondrel-sign-VERSION.msi. Skips, as the build does, without ../shared.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-shared=${ONDREL_SHARED_DIR:-$root/../shared}
-qt6=$shared/tools/mingw-qt6
+. "$root/scripts/lib/mingw-qt6.sh"
 build=$root/build/windows
-if [ ! -d "$qt6/qt/bin" ]; then
-    echo "skipped: ../shared/tools/mingw-qt6 is not there"
-    exit 0
-fi
 dist=$build/dist
 rm -rf "$dist"
 mkdir -p "$dist/platforms" "$dist/styles"
 cp "$build/app/ondrel-sign.exe" "$build/tablet/ondrel-tablet-diag.exe" "$dist/"
 cp "$qt6"/qt/bin/Qt6{Core,Gui,Widgets}.dll "$dist/"
-for dll in $(sed -n 's/^ *\(\/[^ )]*\.dll\).*/\1/p' "$qt6/mingw-w64-x86_64.cmake"); do
+for dll in $(sed -n 's/^ *\(\/[^ )]*\.dll\).*/\1/p' "$toolchain"); do
     cp "$dll" "$dist/"
 done
 cp "$qt6"/qt/plugins/platforms/{qwindows,qoffscreen}.dll "$dist/platforms/"

@@ -7,12 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-shared=${ONDREL_SHARED_DIR:-$root/../shared}
-if [ ! -f "$shared/tools/mingw-qt6/mingw-w64-x86_64.cmake" ]; then
-    echo "skipped: ../shared/tools/mingw-qt6 is not there"
-    exit 0
-fi
-shared=$(cd "$shared" && pwd)
+. "$root/scripts/lib/mingw-qt6.sh"
 "$root/scripts/build-windows.sh"
 
 build=$root/build/windows
