@@ -68,7 +68,7 @@ list_dir() {
 out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 (cd / && wixl -a x64 -o "$out" \
     -D Version="$version" -D ResDir="${here#/}/res/windows" \
-    -D ProgramFiles="$work/program.wxi" -D SiteFiles="$work/site.wxi" \
-    -D ComponentRefs="$work/refs.wxi" \
+    -D ProgramFiles="${work#/}/program.wxi" -D SiteFiles="${work#/}/site.wxi" \
+    -D ComponentRefs="${work#/}/refs.wxi" \
     "$here/res/windows/ondrel-sign.wxs")
 echo "make-msi: $out (version $version, $(grep -c '<ComponentRef' "$work/refs.wxi") files)"

@@ -17,7 +17,13 @@ for dll in $(sed -n 's/^ *\(\/[^ )]*\.dll\).*/\1/p' "$toolchain"); do
 done
 cp "$qt6"/qt/plugins/platforms/{qwindows,qoffscreen}.dll "$dist/platforms/"
 cp "$qt6"/qt/plugins/styles/*.dll "$dist/styles/"
-cp -R "$root/res/site" "$dist/site"
+# The sample site: the agreement as on Linux, the script templates as batch files (CRLF line
+# ends, which cmd.exe's labels and goto rely on).
+mkdir -p "$dist/site/config"
+cp "$root/res/site/userAgreement.rtf" "$dist/site/"
+for template in "$root"/res/windows/site/config/*.txt; do
+    sed 's/\r*$/\r/' "$template" >"$dist/site/config/$(basename "$template")"
+done
 version=$(sed -n 's/^project(ondrel_sign VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 "$root/scripts/make-msi.sh" "$dist" "$build/ondrel-sign-$version.msi" "$version"
 echo "dist: $dist and $build/ondrel-sign-$version.msi"
