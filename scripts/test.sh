@@ -41,8 +41,8 @@ else
 fi
 
 # The Windows program cross-built, the test programs that have a Windows form run under Wine,
-# and the MSI of the self-contained folder installed, upgraded and removed under Wine (a few
-# minutes; the first run also makes the Wine prefix).
+# the MSI of the self-contained folder installed, upgraded and removed under Wine, and a whole
+# visit with that folder under Wine (a few minutes; the first run also makes the Wine prefixes).
 shared=${ONDREL_SHARED_DIR:-$root/../shared}
 if [ -f "$shared/tools/mingw-qt6/mingw-w64-x86_64.cmake" ]; then
     echo "== windows"
@@ -50,6 +50,8 @@ if [ -f "$shared/tools/mingw-qt6/mingw-w64-x86_64.cmake" ]; then
     echo "== windows installer"
     "$root/scripts/windows-dist.sh"
     "$root/scripts/msi-test.sh" "$root/build/windows/dist"
+    echo "== windows visit"
+    "$root/scripts/wine-visit-test.sh" "$root/build/windows/dist"
 else
     echo "== windows: skipped: ../shared/tools/mingw-qt6 is not there"
 fi
