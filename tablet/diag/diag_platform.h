@@ -1,0 +1,25 @@
+#pragma once
+
+// What the diagnostic program says about the machine's own USB stack when the tablet cannot be
+// opened: the texts that differ between libusb (Linux) and WinUSB (Windows), each with its fix.
+
+#include <string>
+
+namespace ondrel {
+
+// When no device of the tablet's class was found: the lines to print (ending in a newline) and
+// the exit status. A tablet that is plugged in without the driver that publishes the class is
+// told apart from no tablet at all where the platform can see it.
+struct NoTabletExplanation {
+    std::string text;
+    int exitStatus;
+};
+NoTabletExplanation ExplainNoTablet(int noTabletStatus, int noDriverStatus);
+
+// The open was refused for lack of rights, because another program holds the tablet, or failed
+// otherwise; each text ends in a newline.
+const char* AccessDeniedText();
+const char* BusyText();
+const char* OpenFailedText();
+
+}  // namespace ondrel
