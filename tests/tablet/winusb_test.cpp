@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <thread>
 
 #include "tablet/reader_flag.h"
+#include "tablet/sim/sim_script.h"
 #include "tablet/tablet_connection.h"
 #include "tablet/usb/winusb_port_win.h"
 #include "tests/tablet/fake_winusb_api.h"
@@ -408,6 +413,184 @@ TEST_F(WinUsbDeviceTest, AReadOnAGoneDeviceFailsAtOnceAndAnOutPipeIsNeverRead) {
     EXPECT_EQ(device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Failed);
     std::array<std::uint8_t, USB_DEVICE_DESCRIPTOR_SIZE> descriptor{};
     EXPECT_LT(device->GetDeviceDescriptor(descriptor), 0);
+}
+
+// The usbvm scenarios (tests/tablet/usbvm/*.scn), which the simulated tablet and the real USB
+// stack on Linux run through the diagnostic program, here through the WinUSB port over the
+// fake: each plug and unplug is the device change and its notification, each report goes
+// through a read. What the diagnostic program prints of the connection (status, extent,
+// reports) and its exit status must be as the scenario says.
+class ScenarioWindow final : public TabletWindow {
+  public:
+    void SetStatusText(std::string_view utf8) override {
+        lines.push_back("status: " + std::string(utf8));
+        if (utf8 == STATUS_CONNECTED) {
+            const TabletExtent extent = connection->extent();
+            char line[96];
+            std::snprintf(line, sizeof line, "extent: %u x %u (maxX %u, maxY %u)", extent.maxX,
+                          extent.maxY, extent.maxX, extent.maxY);
+            lines.emplace_back(line);
+            connected = true;
+        }
+    }
+    int OnTabletReport(const std::uint8_t* report) override {
+        const PenReport pen = DecodePenReport(
+            std::span<const std::uint8_t, PEN_REPORT_SIZE>(report, PEN_REPORT_SIZE));
+        std::string line = "report";
+        char part[64];
+        for (std::size_t i = 0; i < PEN_REPORT_SIZE; ++i) {
+            std::snprintf(part, sizeof part, " %02X", report[i]);
+            line += part;
+        }
+        std::snprintf(part, sizeof part, "  x %u y %u pressure %u%s", pen.x, pen.y, pen.pressure,
+                      pen.pressure == 0 ? " (pen up)" : "");
+        lines.push_back(line + part);
+        ++reports;
+        return 1;
+    }
+
+    TabletConnection* connection = nullptr;
+    std::vector<std::string> lines;
+    std::size_t reports = 0;
+    bool connected = false;
+};
+
+// The diagnostic program's exit status for the outcome of a failed open.
+int ExitStatusOf(OpenOutcome outcome) {
+    switch (outcome) {
+        case OpenOutcome::Opened:
+            return 0;
+        case OpenOutcome::NoDevice:
+            return 2;
+        case OpenOutcome::AccessDenied:
+            return 3;
+        case OpenOutcome::Busy:
+            return 4;
+        case OpenOutcome::WrongVendor:
+        case OpenOutcome::NoPipe:
+            return 5;
+        case OpenOutcome::Failed:
+            break;
+    }
+    return 1;
+}
+
+bool IsConnectionLine(const std::string& line) {
+    return line.rfind("status: ", 0) == 0 || line.rfind("extent: ", 0) == 0 ||
+           line.rfind("report ", 0) == 0;
+}
+
+std::string After(const std::string& line, std::size_t at) {
+    const std::size_t start = line.find_first_not_of(' ', at);
+    return start == std::string::npos ? std::string() : line.substr(start);
+}
+
+void RunScenario(const std::string& path) {
+    FakeWinUsb fake;
+    ScenarioWindow window;
+    auto connection =
+        std::make_unique<TabletConnection>(window, std::make_unique<WinUsbPort>(fake.api()));
+    window.connection = connection.get();
+    connection->RegisterTabletNotifications();
+    connection->ConnectTablet();  // the diagnostic program shows no status for a failed one
+    const auto notify = [&](std::uint32_t eventType) {
+        const auto record = MakeTabletNotificationRecord();
+        connection->OnDeviceChange(eventType, record.data(), record.size());
+    };
+
+    int expectedExit = 0;
+    std::vector<std::pair<std::string, int>> expected;  // line, count (-1: at least once)
+    FakeUsbDevice next;
+    const auto send = [&](const PenReportBytes& report) {
+        if (!connection->isOpen()) {
+            return;  // taken by no read, as on the USB stacks
+        }
+        const std::size_t before = window.reports;
+        fake.SendReport(report);
+        EXPECT_TRUE(PumpUntil([&] { return window.reports > before; })) << "a report was lost";
+    };
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        if (line.rfind("#? exit:", 0) == 0) {
+            expectedExit = std::stoi(After(line, 8));
+        } else if (line.rfind("#? line:", 0) == 0) {
+            expected.emplace_back(After(line, 8), -1);
+        } else if (line.rfind("#? count ", 0) == 0) {
+            expected.emplace_back(After(line, line.find(':') + 1), std::stoi(line.substr(9)));
+        }
+        std::string error;
+        const std::optional<ScriptCommand> command = ParseScriptLine(line, error);
+        ASSERT_TRUE(error.empty()) << line << ": " << error;
+        if (!command) {
+            continue;
+        }
+        switch (command->kind) {
+            case ScriptCommand::Kind::Plug:
+                next.vendorId = command->vendorId;
+                fake.Plug(next);
+                notify(DEVICE_ARRIVAL);
+                break;
+            case ScriptCommand::Kind::Unplug:
+                fake.Unplug();
+                notify(DEVICE_REMOVE_COMPLETE);
+                break;
+            case ScriptCommand::Kind::Param:
+                next.paramReply = command->bytes;
+                break;
+            case ScriptCommand::Kind::Pipe:
+                next.pipeId = command->bytes.at(0);
+                break;
+            case ScriptCommand::Kind::Report: {
+                PenReportBytes report{};
+                std::copy_n(command->bytes.begin(), report.size(), report.begin());
+                send(report);
+                break;
+            }
+            case ScriptCommand::Kind::Stroke:
+                for (const PenReportBytes& report : ExpandStroke(*command)) {
+                    send(report);
+                }
+                break;
+            case ScriptCommand::Kind::Sleep:
+                break;  // the order of the commands is what counts here
+        }
+    }
+    const int exitStatus = window.connected ? 0 : ExitStatusOf(connection->lastOpenOutcome());
+    g_readerRunning = false;
+    connection->Shutdown();
+    g_readerRunning = true;
+
+    EXPECT_EQ(exitStatus, expectedExit);
+    std::string shown;
+    for (const std::string& line : window.lines) {
+        shown += line + "\n";
+    }
+    for (const auto& [line, count] : expected) {
+        if (!IsConnectionLine(line)) {
+            continue;  // the diagnostic program's own words
+        }
+        const auto seen = std::count(window.lines.begin(), window.lines.end(), line);
+        if (count < 0) {
+            EXPECT_GE(seen, 1) << "no line: " << line << "\n" << shown;
+        } else {
+            EXPECT_EQ(seen, count) << "line: " << line << "\n" << shown;
+        }
+    }
+    EXPECT_EQ(fake.counts().filesOpen, 0);
+}
+
+TEST(WinUsbScenarioTest, TheUsbvmScenariosShowTheSameOverWinUsb) {
+    const char* source = std::getenv("ONDREL_SOURCE_DIR");
+    if (source == nullptr || *source == '\0') {
+        GTEST_SKIP() << "ONDREL_SOURCE_DIR does not name the sources";
+    }
+    const QDir folder(QString::fromLocal8Bit(source) + QStringLiteral("/tests/tablet/usbvm"));
+    const QStringList files = folder.entryList({QStringLiteral("*.scn")}, QDir::Files);
+    ASSERT_FALSE(files.isEmpty()) << folder.path().toStdString();
+    for (const QString& name : files) {
+        SCOPED_TRACE(name.toStdString());
+        RunScenario(folder.filePath(name).toStdString());
+    }
 }
 
 }  // namespace
