@@ -99,6 +99,10 @@ class WinUsbDevice final : public UsbDevice {
             if (closed_ || readBuffer_.empty() || (pipeId & ENDPOINT_IN) == 0) {
                 return {ReadOutcome::NotStarted, 0};
             }
+            // Reset before the read counts as under way: a CancelRead or Close from now on
+            // sets the cancel event and it stays set.
+            api_.ResetEvent(cancelEvent_);
+            api_.ResetEvent(readEvent_);
             reading_ = true;
             cancelRequested_ = false;
             usb = usb_;
@@ -108,8 +112,6 @@ class WinUsbDevice final : public UsbDevice {
             length =
                 static_cast<ULONG>(pipeId == pipe_.pipeId ? readBuffer_.size() : PEN_REPORT_SIZE);
         }
-        api_.ResetEvent(cancelEvent_);
-        api_.ResetEvent(readEvent_);
         const ReadResult result = ReadOnce(usb, file, pipeId, length, buffer, limit);
         std::lock_guard lock(mutex_);
         reading_ = false;
