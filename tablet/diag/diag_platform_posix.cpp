@@ -12,6 +12,10 @@ NoTabletExplanation ExplainNoTablet(int noTabletStatus, int) {
     return {text, noTabletStatus};
 }
 
+std::function<void()> MakePresenceCheck(std::function<void(std::uint32_t)>) {
+    return {};  // libusb's hot-plug events, or its own polling, reach the connection
+}
+
 const char* AccessDeniedText() {
     return "permission denied: this user may not open the tablet. Install the udev rule\n"
            "  sudo cp res/udev/70-ondrel-signpad.rules /etc/udev/rules.d/\n"

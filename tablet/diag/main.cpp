@@ -201,6 +201,21 @@ int Run(int argc, char** argv) {
     TabletConnection connection(window, std::move(port));
     window.Attach(connection);
     connection.RegisterTabletNotifications();
+    // Where plugging reaches windows only, this program looks for itself.
+    QTimer presence;
+    std::function<void()> checkPresence;
+    if (!Simulated()) {
+        checkPresence = MakePresenceCheck([&](std::uint32_t eventType) {
+            const auto record = MakeTabletNotificationRecord();
+            connection.OnDeviceChange(eventType, record.data(), record.size());
+        });
+    }
+    if (checkPresence) {
+        std::printf(
+            "looking at the tablet's interfaces every second for plugging and unplugging\n");
+        QObject::connect(&presence, &QTimer::timeout, &app, checkPresence);
+        presence.start(1000);
+    }
     bool connected = connection.ConnectTablet();
     if (!connected && options.waitSeconds > 0 &&
         connection.lastOpenOutcome() == OpenOutcome::NoDevice) {
