@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Lays out the self-contained Windows folder build/windows/dist from the cross build (run
 # scripts/build-windows.sh first): the two programs, the Qt and mingw runtime DLLs, the platform
-# and style plugins, and the sample site; then builds the MSI from it,
+# and style plugins, the sample site and the tablet's WinUSB driver package (INF); then builds the MSI from it,
 # build/windows/ondrel-sign-VERSION.msi. Skips, as the build does, without ../shared.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,6 +24,8 @@ cp "$root/res/site/userAgreement.rtf" "$dist/site/"
 for template in "$root"/res/windows/site/config/*.txt; do
     sed 's/\r*$/\r/' "$template" >"$dist/site/config/$(basename "$template")"
 done
+# The driver package that binds WinUSB to the tablet (see the integrator's guide).
+cp "$root/res/windows/ondrel-tablet-winusb.inf" "$dist/"
 version=$(sed -n 's/^project(ondrel_sign VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 "$root/scripts/make-msi.sh" "$dist" "$build/ondrel-sign-$version.msi" "$version"
 echo "dist: $dist and $build/ondrel-sign-$version.msi"

@@ -19,7 +19,8 @@ namespace ondrel {
 class TabletConnection {
   public:
     // Chooses the USB implementation from the environment: the simulated tablet when
-    // ONDREL_TABLET_SIM names a script, libusb otherwise. Must be created on the window thread.
+    // ONDREL_TABLET_SIM names a script, the machine's (libusb, or WinUSB on Windows) otherwise.
+    // Must be created on the window thread.
     explicit TabletConnection(TabletWindow& window);
     // The same over a given USB implementation (tests, the diagnostic program).
     TabletConnection(TabletWindow& window, std::unique_ptr<UsbPort> port);
@@ -31,7 +32,9 @@ class TabletConnection {
     // of the open. While a tablet is open it does nothing and returns true: an arrival then
     // leaves the open tablet and its reader alone.
     bool ConnectTablet();
-    // Delivers arrival and removal of the tablet to OnDeviceChange from now on.
+    // Delivers the port's arrivals and removals of the tablet to OnDeviceChange from now on.
+    // The WinUSB port has none: there the signing window's own device notifications reach
+    // OnDeviceChange (ui/window_device_notifications.h).
     void RegisterTabletNotifications();
     // Arrival (DEVICE_ARRIVAL) connects, removal-complete
     // (DEVICE_REMOVE_COMPLETE) shows "设备未连接", asks the reader

@@ -25,6 +25,7 @@
 #include "ui/sign_dialog_template.h"
 #include "ui/signature_area.h"
 #include "ui/terms_view.h"
+#include "ui/window_device_notifications.h"
 #include "ui/window_placement_keeper.h"
 
 namespace ondrel {
@@ -79,7 +80,9 @@ COndrel_signDlg::COndrel_signDlg(SignDialogSeams seams, QWidget* parent)
 
 COndrel_signDlg::~COndrel_signDlg() {
     Teardown();
-    // The connection refers to this window, so it goes first.
+    // The connection refers to this window, so it goes first (after the notifications that
+    // reach it).
+    deviceNotifications_.reset();
     connection_.reset();
 }
 
@@ -116,6 +119,11 @@ void COndrel_signDlg::OnInitDialog() {
 
     Step("register notifications");
     connection_->RegisterTabletNotifications();
+    deviceNotifications_ = RegisterWindowDeviceNotifications(
+        *this, [this](std::uint32_t eventType, std::span<const std::uint8_t> record) {
+            connection_->OnDeviceChange(eventType, record.empty() ? nullptr : record.data(),
+                                        record.size());
+        });
 
     Step("load terms");
     controls_.termsView->LoadTermsDocument(kAgreementDocument);
@@ -271,6 +279,7 @@ void COndrel_signDlg::Teardown() {
     tornDown_ = true;
     g_readerRunning = false;
     placement_->Save();
+    deviceNotifications_.reset();
     connection_->Shutdown();
     files_.WaitForPreview();
 }

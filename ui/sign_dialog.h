@@ -21,6 +21,7 @@
 namespace ondrel {
 
 class TabletConnection;
+class WindowDeviceNotifications;
 class WindowPlacementKeeper;
 
 // What tests and benchmarks replace: the preview timer, the modal message box, a look at each
@@ -84,6 +85,7 @@ class COndrel_signDlg : public QDialog, public TabletWindow, private SigningWind
     WindowPlacementKeeper* placement_ = nullptr;  // a child of the window
     std::unique_ptr<AutosaveTimer> autosave_;
     std::unique_ptr<TabletConnection> connection_;
+    std::unique_ptr<WindowDeviceNotifications> deviceNotifications_;  // where windows get them
     bool initialised_ = false;
     bool tornDown_ = false;
 };

@@ -11,7 +11,9 @@
 //
 // Exit status: 0 the tablet was opened; 1 USB cannot be used at all, or the open failed
 // otherwise; 2 no tablet; 3 permission denied; 4 the tablet is busy; 5 the device is not the
-// tablet. ONDREL_TABLET_SIM runs it against the simulated tablet instead of libusb.
+// tablet; 6 a tablet is plugged in without the driver that publishes its interface class
+// (Windows: WinUSB not bound). ONDREL_TABLET_SIM runs it against the simulated tablet instead
+// of the machine's USB stack.
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -21,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "tablet/diag/diag_platform.h"
 #include "tablet/reader_flag.h"
 #include "tablet/tablet_connection.h"
 #include "tablet/usb/system_usb_port.h"
@@ -34,6 +37,7 @@ constexpr int EXIT_NO_TABLET = 2;
 constexpr int EXIT_PERMISSION = 3;
 constexpr int EXIT_BUSY = 4;
 constexpr int EXIT_NOT_TABLET = 5;
+constexpr int EXIT_NO_DRIVER = 6;
 
 struct Options {
     int waitSeconds = 0;
@@ -120,25 +124,25 @@ class ConsoleWindow final : public TabletWindow {
     long seen_ = 0;
 };
 
-int Explain(OpenOutcome outcome) {
+int Explain(OpenOutcome outcome, bool simulated) {
     switch (outcome) {
         case OpenOutcome::Opened:
             return 0;
-        case OpenOutcome::NoDevice:
-            std::printf("no tablet: no USB device with vendor id %04x is connected\n",
-                        TABLET_VENDOR_ID);
-            return EXIT_NO_TABLET;
+        case OpenOutcome::NoDevice: {
+            if (simulated) {
+                std::printf("no tablet: no USB device with vendor id %04x is connected\n",
+                            TABLET_VENDOR_ID);
+                return EXIT_NO_TABLET;
+            }
+            const NoTabletExplanation why = ExplainNoTablet(EXIT_NO_TABLET, EXIT_NO_DRIVER);
+            std::fputs(why.text.c_str(), stdout);
+            return why.exitStatus;
+        }
         case OpenOutcome::AccessDenied:
-            std::printf(
-                "permission denied: this user may not open the tablet. Install the udev rule\n"
-                "  sudo cp res/udev/70-ondrel-signpad.rules /etc/udev/rules.d/\n"
-                "  sudo udevadm control --reload && sudo udevadm trigger\n"
-                "then unplug the tablet and plug it in again (see README, \"Tablet access\")\n");
+            std::fputs(AccessDeniedText(), stdout);
             return EXIT_PERMISSION;
         case OpenOutcome::Busy:
-            std::printf(
-                "the tablet is busy: another program (a second signing program?) has "
-                "claimed it; close that program and try again\n");
+            std::fputs(BusyText(), stdout);
             return EXIT_BUSY;
         case OpenOutcome::WrongVendor:
             std::printf(
@@ -154,14 +158,18 @@ int Explain(OpenOutcome outcome) {
         case OpenOutcome::Failed:
             break;
     }
-    std::printf("the tablet could not be opened\n");
+    std::fputs(OpenFailedText(), stdout);
     return EXIT_NO_USB;
 }
 
-std::unique_ptr<UsbPort> MakePort() {
+bool Simulated() {
     const char* sim = std::getenv("ONDREL_TABLET_SIM");
-    if (sim != nullptr && *sim) {
-        std::printf("using the simulated tablet: %s\n", sim);
+    return sim != nullptr && *sim;
+}
+
+std::unique_ptr<UsbPort> MakePort() {
+    if (Simulated()) {
+        std::printf("using the simulated tablet: %s\n", std::getenv("ONDREL_TABLET_SIM"));
         return MakeUsbPort();
     }
     std::string watch;
@@ -193,6 +201,21 @@ int Run(int argc, char** argv) {
     TabletConnection connection(window, std::move(port));
     window.Attach(connection);
     connection.RegisterTabletNotifications();
+    // Where plugging reaches windows only, this program looks for itself.
+    QTimer presence;
+    std::function<void()> checkPresence;
+    if (!Simulated()) {
+        checkPresence = MakePresenceCheck([&](std::uint32_t eventType) {
+            const auto record = MakeTabletNotificationRecord();
+            connection.OnDeviceChange(eventType, record.data(), record.size());
+        });
+    }
+    if (checkPresence) {
+        std::printf(
+            "looking at the tablet's interfaces every second for plugging and unplugging\n");
+        QObject::connect(&presence, &QTimer::timeout, &app, checkPresence);
+        presence.start(1000);
+    }
     bool connected = connection.ConnectTablet();
     if (!connected && options.waitSeconds > 0 &&
         connection.lastOpenOutcome() == OpenOutcome::NoDevice) {
@@ -210,7 +233,7 @@ int Run(int argc, char** argv) {
         connected = connection.isOpen();
     }
     if (!connected) {
-        const int status = Explain(connection.lastOpenOutcome());
+        const int status = Explain(connection.lastOpenOutcome(), Simulated());
         g_readerRunning = false;
         connection.Shutdown();
         return status == 0 ? EXIT_NO_USB : status;

@@ -1,15 +1,19 @@
 #include "tablet/usb/system_usb_port.h"
+#include "tablet/usb/winusb_port_win.h"
 
 namespace ondrel {
 
-// The WinUSB port is not there yet: without ONDREL_TABLET_SIM the program finds no tablet.
-std::unique_ptr<UsbPort> MakeSystemUsbPort(std::string*) {
-    return nullptr;
+std::unique_ptr<UsbPort> MakeSystemUsbPort(std::string* watch) {
+    if (watch != nullptr) {
+        *watch =
+            "WinUSB: the tablet's device interface class; plugging and unplugging reach "
+            "the signing window as device notifications";
+    }
+    return std::make_unique<WinUsbPort>(RealWinUsbApi());
 }
 
 const char* SystemUsbUnavailableText() {
-    return "cannot use USB: this build has no WinUSB port yet (ONDREL_TABLET_SIM runs the "
-           "simulated tablet)";
+    return "cannot use USB: WinUSB is not available";
 }
 
 }  // namespace ondrel

@@ -1,0 +1,27 @@
+#pragma once
+
+// The signing window's own registration for the tablet's plug and unplug notifications, where
+// the platform sends them to windows (Windows: RegisterDeviceNotificationW for the tablet's
+// interface class, then WM_DEVICECHANGE with the platform's event type and record). Elsewhere
+// there is none, and the connection learns of plugging from its USB port instead.
+
+#include <memory>
+
+#include "tablet/device_change.h"
+
+class QWidget;
+
+namespace ondrel {
+
+class WindowDeviceNotifications {
+  public:
+    virtual ~WindowDeviceNotifications() = default;  // withdraws the registration
+};
+
+// `window` must have its native window already (QWidget::create()). `handler` runs on the
+// window thread with each notification's event type and record (empty where it carries none).
+// Null where the platform has no such notifications.
+std::unique_ptr<WindowDeviceNotifications> RegisterWindowDeviceNotifications(
+    QWidget& window, DeviceChangeHandler handler);
+
+}  // namespace ondrel

@@ -1,0 +1,75 @@
+// clang-format off
+#include <windows.h>
+#include <dbt.h>
+// clang-format on
+
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#include <QWidget>
+#include <cstring>
+#include <span>
+
+#include "tablet/protocol/tablet_protocol.h"
+#include "ui/window_device_notifications.h"
+
+namespace ondrel {
+namespace {
+
+// Registered on the window for the tablet's interface class; hands each WM_DEVICECHANGE of the
+// window to the handler, record and all, and leaves the message to its default handling.
+class DeviceChangeFilter final : public WindowDeviceNotifications,
+                                 public QAbstractNativeEventFilter {
+  public:
+    DeviceChangeFilter(HWND window, DeviceChangeHandler handler)
+        : window_(window), handler_(std::move(handler)) {
+        DEV_BROADCAST_DEVICEINTERFACE_W filter;
+        std::memset(&filter, 0, sizeof filter);
+        filter.dbcc_size = sizeof filter;
+        filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+        static_assert(sizeof filter.dbcc_classguid == GUID_DEVINTERFACE_SIGNPAD.size());
+        std::memcpy(&filter.dbcc_classguid, GUID_DEVINTERFACE_SIGNPAD.data(),
+                    sizeof filter.dbcc_classguid);
+        // A failed registration goes unnoticed: the window then learns of no plugging.
+        registration_ = RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+
+    ~DeviceChangeFilter() override {
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+        if (registration_ != nullptr) {
+            UnregisterDeviceNotification(registration_);
+        }
+    }
+
+    bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {
+        const MSG* msg = static_cast<const MSG*>(message);
+        if (msg->hwnd != window_ || msg->message != WM_DEVICECHANGE) {
+            return false;
+        }
+        const auto eventType = static_cast<std::uint32_t>(msg->wParam);
+        std::span<const std::uint8_t> record;
+        if (msg->lParam != 0) {
+            // Every record starts with its size; the handler reads no further than that.
+            const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(msg->lParam);
+            record = std::span(reinterpret_cast<const std::uint8_t*>(header),
+                               static_cast<std::size_t>(header->dbch_size));
+        }
+        handler_(eventType, record);
+        return false;
+    }
+
+  private:
+    HWND window_;
+    DeviceChangeHandler handler_;
+    HDEVNOTIFY registration_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowDeviceNotifications> RegisterWindowDeviceNotifications(
+    QWidget& window, DeviceChangeHandler handler) {
+    return std::make_unique<DeviceChangeFilter>(reinterpret_cast<HWND>(window.winId()),
+                                                std::move(handler));
+}
+
+}  // namespace ondrel
