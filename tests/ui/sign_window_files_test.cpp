@@ -100,14 +100,14 @@ class PreviewInFlightTest : public SignWindowTest {
         settlePreviews_ = false;
         SignDialogSeams seams = Seams();
         seams.files.write = [this](const Bitmap* bitmap, const std::filesystem::path& path,
-                                   int depth) {
+                                   int depth, const ReplaceRetry& retry) {
             const std::string name = path.filename().string();
             Record("begin " + name);
             if (name == "sign-temp.bmp") {
                 previewsEntered_.Add();
                 EXPECT_TRUE(gate_.Wait()) << "the gate was never opened";
             }
-            const int result = SaveBitmapToFile(bitmap, path, depth);
+            const int result = SaveBitmapToFile(bitmap, path, depth, retry);
             Record("end " + name);
             return result;
         };
