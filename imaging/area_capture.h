@@ -2,8 +2,10 @@
 
 // Capturing the signature area and writing it as the BMP file the visitor-management host reads.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -32,6 +34,21 @@ bool CopyAreaToBitmap(const Rect& rect, const SignatureSurface& source, Bitmap& 
 // sees either the earlier file whole or the new one whole; a failure leaves the earlier file as
 // it was and no temporary file behind.
 int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth);
+
+// How a replace that finds the target held open by another program is tried again: on Windows
+// an open file cannot be replaced (under Wine not even when its holder shares delete), and a
+// host that reads the file lets go of it soon. No tries: it is not tried again.
+struct ReplaceRetry {
+    int tries = 0;                       // further tries after the first
+    std::chrono::milliseconds pause{0};  // before each of them
+    // Waits before try `attempt` (1 to `tries`); sleeps for `pause` when empty.
+    std::function<void(int attempt)> wait;
+};
+
+// SaveBitmapToFile, with the replace tried again as `retry` says while the target is held open.
+// The bytes are written once; only the replace is repeated.
+int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth,
+                     const ReplaceRetry& retry);
 
 // The whole file's bytes, as SaveBitmapToFile writes them.
 std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap, int depth);

@@ -15,8 +15,14 @@ namespace ondrel {
 // that was created stays for the caller to remove.
 bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
-// Puts `from` in place of `to` in one step, replacing an existing file. False when the target
-// could not be replaced; `from` is then still there.
-bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to);
+enum class ReplaceOutcome {
+    Replaced,
+    TargetInUse,  // another program has the target open, so it cannot be replaced now
+    Failed,
+};
+
+// Puts `from` in place of `to` in one step, replacing an existing file. When the target could not
+// be replaced, `from` is still there.
+ReplaceOutcome ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace ondrel

@@ -18,10 +18,10 @@ bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint
     return written && closed;
 }
 
-bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to) {
+ReplaceOutcome ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::error_code error;
     std::filesystem::rename(from, to, error);
-    return !error;
+    return error ? ReplaceOutcome::Failed : ReplaceOutcome::Replaced;  // never held up by a reader
 }
 
 }  // namespace ondrel

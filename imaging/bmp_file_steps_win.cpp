@@ -1,7 +1,8 @@
 // Creating and replacing the BMP file with Windows calls, on wide paths. mingw's C runtime
 // ignores fopen's "x", so the exclusive create is _wopen with _O_EXCL. MoveFileExW replaces the
 // target in one step; it fails while another program holds the target open without delete
-// sharing, and the caller then keeps the earlier file.
+// sharing, which is told apart from a target that can never be replaced, so that the caller can
+// wait for the holder or keep the earlier file.
 
 #include <fcntl.h>
 #include <io.h>
@@ -34,9 +35,23 @@ bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint
     return written && closed;
 }
 
-bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to) {
-    return MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+ReplaceOutcome ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return ReplaceOutcome::Replaced;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
+        error != ERROR_ACCESS_DENIED) {
+        return ReplaceOutcome::Failed;
+    }
+    // Access is denied for a held file, but also for a folder or a read-only file in the way,
+    // which no waiting changes.
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        return ReplaceOutcome::Failed;
+    }
+    return ReplaceOutcome::TargetInUse;
 }
 
 }  // namespace ondrel

@@ -1,9 +1,11 @@
 // Writing a BMP file so that the host never reads a torn one: the bytes go to a temporary file
-// beside the target, which is then renamed over it in one step.
+// beside the target, which is then renamed over it in one step. A target held open by another
+// program (on Windows) can be waited for, as the caller says.
 
 #include <random>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "imaging/area_capture.h"
 #include "imaging/bmp_file_steps.h"
@@ -30,6 +32,11 @@ std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target) {
 }  // namespace
 
 int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth) {
+    return SaveBitmapToFile(bitmap, path, displayDepth, ReplaceRetry{});
+}
+
+int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth,
+                     const ReplaceRetry& retry) {
     if (bitmap == nullptr || bitmap->width <= 0 || bitmap->height <= 0) {
         return 0;
     }
@@ -52,7 +59,17 @@ int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, in
             }
             continue;
         }
-        if (ReplaceFileWith(temporary, path)) {
+        ReplaceOutcome outcome = ReplaceFileWith(temporary, path);
+        for (int again = 1; outcome == ReplaceOutcome::TargetInUse && again <= retry.tries;
+             ++again) {
+            if (retry.wait) {
+                retry.wait(again);
+            } else {
+                std::this_thread::sleep_for(retry.pause);
+            }
+            outcome = ReplaceFileWith(temporary, path);
+        }
+        if (outcome == ReplaceOutcome::Replaced) {
             return 1;
         }
         std::error_code ignored;

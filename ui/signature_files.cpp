@@ -11,7 +11,10 @@ namespace ondrel {
 
 SignatureFiles::SignatureFiles(SignatureFileSeams seams) : seams_(std::move(seams)) {
     if (!seams_.write) {
-        seams_.write = SaveBitmapToFile;
+        seams_.write = [](const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth,
+                          const ReplaceRetry& retry) {
+            return SaveBitmapToFile(bitmap, path, displayDepth, retry);
+        };
     }
 }
 
@@ -53,8 +56,25 @@ bool SignatureFiles::WriteFinal(const SignatureSurface& area, const std::filesys
         CopyAreaToBitmap(Rect{0, 0, area.width(), area.height()}, area);
     if (!bitmap) {
         qCInfo(lcFiles) << "the signature area is empty: nothing written to" << PathText(path);
-    } else if (Write(*bitmap, path, displayDepth) == 1) {
-        return true;
+    } else {
+        ReplaceRetry retry;
+        retry.tries = kFinalReplaceTries;
+        retry.pause = kFinalReplacePause;
+        retry.wait = [this, &path](int attempt) {
+            if (attempt == 1) {
+                qCInfo(lcFiles) << PathText(path) << "is held open by another program: trying again"
+                                << "for up to" << (kFinalReplaceTries * kFinalReplacePause).count()
+                                << "ms";
+            }
+            if (seams_.finalReplaceWait) {
+                seams_.finalReplaceWait(attempt);
+            } else {
+                std::this_thread::sleep_for(kFinalReplacePause);
+            }
+        };
+        if (Write(*bitmap, path, displayDepth, retry) == 1) {
+            return true;
+        }
     }
     // The finishing script and the host must find no file rather than the last visitor's.
     std::error_code error;
@@ -78,22 +98,24 @@ void SignatureFiles::WaitForPreview() {
 }
 
 void SignatureFiles::WriteHandedPreview() {
-    Write(preview_->bitmap, preview_->path, preview_->displayDepth);
+    // Not tried again while the host holds it: the next tick writes a newer one.
+    Write(preview_->bitmap, preview_->path, preview_->displayDepth, ReplaceRetry{});
     inFlight_.store(false, std::memory_order_release);
     if (seams_.previewDone) {
         seams_.previewDone();
     }
 }
 
-int SignatureFiles::Write(const Bitmap& bitmap, const std::filesystem::path& path,
-                          int displayDepth) const {
-    const int result = seams_.write(&bitmap, path, displayDepth);
+int SignatureFiles::Write(const Bitmap& bitmap, const std::filesystem::path& path, int displayDepth,
+                          const ReplaceRetry& retry) const {
+    const int result = seams_.write(&bitmap, path, displayDepth, retry);
     if (result == 1) {
         qCInfo(lcFiles) << "wrote" << PathText(path) << bitmap.width << "x" << bitmap.height
                         << "display depth" << displayDepth;
     } else {
         qCInfo(lcFiles) << "could not write" << PathText(path)
-                        << "(does the exchange folder exist, and may this user write to it?)";
+                        << "(does the exchange folder exist, may this user write to it, and is "
+                           "the file not held open by another program?)";
     }
     return result;
 }

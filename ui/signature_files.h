@@ -9,6 +9,7 @@
 // skipped, and the final signature, like teardown, waits for it first.
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -20,8 +21,13 @@
 namespace ondrel {
 
 // Writes a bitmap as a BMP file, as SaveBitmapToFile does: 1 when written, 0 otherwise.
-using BitmapWriter =
-    std::function<int(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth)>;
+using BitmapWriter = std::function<int(const Bitmap* bitmap, const std::filesystem::path& path,
+                                       int displayDepth, const ReplaceRetry& retry)>;
+
+// A final signature the host holds open (on Windows) is tried again for up to two seconds, in
+// small steps, on the thread that writes it; the preview is not: the next tick writes it anew.
+inline constexpr int kFinalReplaceTries = 40;
+inline constexpr std::chrono::milliseconds kFinalReplacePause{50};
 
 // What tests replace.
 struct SignatureFileSeams {
@@ -32,6 +38,9 @@ struct SignatureFileSeams {
     // Runs on the worker once a preview has been written (or has failed) and the next one may
     // be handed on.
     std::function<void()> previewDone;
+    // Waits before the final signature's replace is tried again (ReplaceRetry::wait); sleeps for
+    // kFinalReplacePause when empty.
+    std::function<void(int attempt)> finalReplaceWait;
 };
 
 class SignatureFiles {
@@ -46,8 +55,9 @@ class SignatureFiles {
     bool WritePreview(const SignatureSurface& area, const std::filesystem::path& path,
                       int displayDepth);
     // Waits for a preview in flight, then writes the area to `path`; returns whether it was
-    // written. When it was not, an earlier file of that name is removed, so that nobody takes
-    // an earlier visitor's signature for this one.
+    // written. A `path` held open by another program is tried again for a while (see
+    // kFinalReplaceTries). When it was not written, an earlier file of that name is removed, so
+    // that nobody takes an earlier visitor's signature for this one.
     bool WriteFinal(const SignatureSurface& area, const std::filesystem::path& path,
                     int displayDepth);
     // Returns once no preview is in flight.
@@ -61,7 +71,8 @@ class SignatureFiles {
     };
 
     void WriteHandedPreview();
-    int Write(const Bitmap& bitmap, const std::filesystem::path& path, int displayDepth) const;
+    int Write(const Bitmap& bitmap, const std::filesystem::path& path, int displayDepth,
+              const ReplaceRetry& retry) const;
 
     SignatureFileSeams seams_;
     // The copy handed to the worker: set before its thread starts, not touched by the window

@@ -133,10 +133,10 @@ void InkPathAt266ReportsPerSecond(benchmark::State& state) {
             clock.window = &window;
             return std::make_unique<TabletConnection>(clock, std::move(port));
         };
-        seams.files.write = [&](const Bitmap* bitmap, const std::filesystem::path& path,
-                                int depth) {
+        seams.files.write = [&](const Bitmap* bitmap, const std::filesystem::path& path, int depth,
+                                const ReplaceRetry& retry) {
             const auto start = Clock::now();
-            const int result = SaveBitmapToFile(bitmap, path, depth);
+            const int result = SaveBitmapToFile(bitmap, path, depth, retry);
             const std::int64_t took = (Clock::now() - start).count();
             if (path.filename() == "sign-temp.bmp") {
                 ++previews;

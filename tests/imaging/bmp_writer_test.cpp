@@ -205,6 +205,29 @@ TEST_F(BmpWriterTest, WriteErrorMidFileLeavesTheEarlierFileWhole) {
     EXPECT_TRUE(Leftovers({"sign.bmp"}).empty());
 }
 
+TEST_F(BmpWriterTest, AReplaceNothingHoldsUpIsNotWaitedFor) {
+    const fs::path target = folder_ / "sign.bmp";
+    const auto bitmap = CopyAreaToBitmap({0, 0, 4, 4}, SignatureSurface(4, 4));
+    ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 24), 1);
+    int waits = 0;
+    const ReplaceRetry retry{5, std::chrono::milliseconds(50), [&](int) { ++waits; }};
+    EXPECT_EQ(SaveBitmapToFile(&*bitmap, target, 24, retry), 1);
+    EXPECT_EQ(waits, 0);
+}
+
+TEST_F(BmpWriterTest, ATargetThatCanNeverBeReplacedIsNotWaitedFor) {
+    // A folder with something in it where the file should go: no waiting makes room.
+    const fs::path target = folder_ / "sign.bmp";
+    fs::create_directories(target);
+    { std::ofstream(target / "kept", std::ios::binary) << "x"; }
+    const auto bitmap = CopyAreaToBitmap({0, 0, 4, 4}, SignatureSurface(4, 4));
+    int waits = 0;
+    const ReplaceRetry retry{5, std::chrono::milliseconds(50), [&](int) { ++waits; }};
+    EXPECT_EQ(SaveBitmapToFile(&*bitmap, target, 24, retry), 0);
+    EXPECT_EQ(waits, 0);
+    EXPECT_TRUE(Leftovers({"sign.bmp"}).empty());
+}
+
 TEST_F(BmpWriterTest, NewFileNeverReusesAnExistingOne) {
     // The temporary file is created exclusively: a file already under its name stays untouched.
     const fs::path taken = folder_ / "taken.tmp";

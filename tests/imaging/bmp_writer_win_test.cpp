@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <filesystem>
+#include <vector>
 
 #include "imaging/area_capture.h"
 #include "tests/imaging/file_test_support.h"
@@ -79,6 +81,37 @@ TEST_F(BmpWriterHostHoldsTarget, WithDeleteSharingTheHostStillReadsTheEarlierFil
     ASSERT_TRUE(ReadFile(held_, seen.data(), static_cast<DWORD>(seen.size()), &count, nullptr));
     seen.resize(count);
     EXPECT_EQ(seen, before_);
+}
+
+// The final signature's replace is tried again while the host holds the file; the test's wait
+// stands in for the host's time and lets go when the test says.
+TEST_F(BmpWriterHostHoldsTarget, AReplaceTriedAgainGoesThroughOnceTheHostLetsGo) {
+    Hold(FILE_SHARE_READ | FILE_SHARE_WRITE);
+    const auto larger = CopyAreaToBitmap({0, 0, 9, 9}, SignatureSurface(9, 9));
+    std::vector<int> waits;
+    const ReplaceRetry retry{5, std::chrono::milliseconds(50), [&](int attempt) {
+                                 waits.push_back(attempt);
+                                 if (attempt == 2) {
+                                     CloseHandle(held_);
+                                     held_ = INVALID_HANDLE_VALUE;
+                                 }
+                             }};
+    EXPECT_EQ(SaveBitmapToFile(&*larger, target_, 24, retry), 1);
+    EXPECT_EQ(waits, (std::vector<int>{1, 2}));
+    EXPECT_EQ(test::ReadWholeFile(target_), EncodeBmp(*larger, 24));
+    EXPECT_EQ(FilesInFolder(), 1u) << "a temporary file was left behind";
+}
+
+TEST_F(BmpWriterHostHoldsTarget, AHostThatNeverLetsGoEndsTheTriesAtTheirNumber) {
+    Hold(FILE_SHARE_READ | FILE_SHARE_WRITE);
+    const auto larger = CopyAreaToBitmap({0, 0, 9, 9}, SignatureSurface(9, 9));
+    std::vector<int> waits;
+    const ReplaceRetry retry{3, std::chrono::milliseconds(50),
+                             [&](int attempt) { waits.push_back(attempt); }};
+    EXPECT_EQ(SaveBitmapToFile(&*larger, target_, 24, retry), 0);
+    EXPECT_EQ(waits, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(test::ReadWholeFile(target_), before_);
+    EXPECT_EQ(FilesInFolder(), 1u) << "a temporary file was left behind";
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "tests/support/file_size_limit.h"  // WithFileSizeLimit
+
 namespace ondrel::test {
 
 // Whether replacing a file fails while a reader has it open: so on Windows (without the POSIX
@@ -18,11 +20,6 @@ extern const bool kReplaceFailsWhileReaderHasFileOpen;
 // The file's bytes, read the way a host that lets the writer replace the file meanwhile reads
 // them (on Windows: opened with delete sharing). Empty when it cannot be opened.
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
-
-// Runs `body` with the process's file-size limit lowered to `limit` bytes, so that a write past
-// it fails part-way as on a full disk. False, without running `body`, where the platform has no
-// such limit.
-bool WithFileSizeLimit(std::uint64_t limit, const std::function<void()>& body);
 
 // Runs `save` while `folder` is read-only to it, in a way that root cannot bypass; the result of
 // `save`, or nothing where the platform (or this machine) can make no such folder.

@@ -2,12 +2,10 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,25 +19,6 @@ const bool kReplaceFailsWhileReaderHasFileOpen = false;
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool WithFileSizeLimit(std::uint64_t limit, const std::function<void()>& body) {
-    rlimit original{};
-    if (getrlimit(RLIMIT_FSIZE, &original) != 0) {
-        return false;
-    }
-    // Past the limit the kernel sends SIGXFSZ; ignored, the write fails with EFBIG instead.
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = original;
-    limited.rlim_cur = limit;
-    if (setrlimit(RLIMIT_FSIZE, &limited) != 0) {
-        std::signal(SIGXFSZ, previousHandler);
-        return false;
-    }
-    body();
-    setrlimit(RLIMIT_FSIZE, &original);
-    std::signal(SIGXFSZ, previousHandler);
-    return true;
 }
 
 // For another user the folder's permissions make it read-only; root gets a child process with a

@@ -23,10 +23,6 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
     return bytes;
 }
 
-bool WithFileSizeLimit(std::uint64_t /*limit*/, const std::function<void()>& /*body*/) {
-    return false;  // Windows has no per-process file-size limit
-}
-
 std::optional<int> SaveIntoReadOnlyFolder(const std::filesystem::path&,
                                           const std::function<int()>&) {
     return std::nullopt;  // a folder's read-only flag is only an attribute: files still go in

@@ -59,7 +59,11 @@ Scenario ReadScenario(const std::string& path, const std::string& name) {
 
 std::vector<Scenario> AllScenarios() {
     std::vector<Scenario> scenarios;
-    const QDir folder(QStringLiteral(ONDREL_SCENARIO_DIR));
+    // The sources as the test's environment names them (a Windows path under Wine), else where
+    // the build found them.
+    const QString sources = qEnvironmentVariable("ONDREL_SOURCE_DIR");
+    const QDir folder(sources.isEmpty() ? QStringLiteral(ONDREL_SCENARIO_DIR)
+                                        : sources + QStringLiteral("/tests/tablet/usbvm"));
     for (const QString& file : folder.entryList({QStringLiteral("*.scn")}, QDir::Files)) {
         std::string name = file.chopped(4).toStdString();
         for (char& c : name) {
@@ -79,16 +83,23 @@ TEST_P(TabletScenario, TheDiagnosticProgramPrintsWhatTheScenarioSays) {
     QProcess diag;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ONDREL_TABLET_SIM"), QString::fromStdString(scenario.path));
+    // The program is found from this one's folder; on Windows the runtime DLLs it needs are in
+    // this folder too, and PATH is where a program looks for them.
+    const QDir tests(QCoreApplication::applicationDirPath());
+    environment.insert(QStringLiteral("PATH"), QDir::toNativeSeparators(tests.path()) +
+                                                   QDir::listSeparator() +
+                                                   environment.value(QStringLiteral("PATH")));
     diag.setProcessEnvironment(environment);
     diag.setProcessChannelMode(QProcess::MergedChannels);
-    diag.start(QStringLiteral(ONDREL_DIAG_PROGRAM), scenario.args);
+    diag.start(tests.filePath(QStringLiteral(ONDREL_DIAG_PROGRAM)), scenario.args);
     ASSERT_TRUE(diag.waitForStarted(10000));
     const bool ended = diag.waitForFinished(60000);
     if (!ended) {
         diag.kill();
         diag.waitForFinished();
     }
-    const QString output = QString::fromUtf8(diag.readAll());
+    // Lines end in \r\n on Windows.
+    const QString output = QString::fromUtf8(diag.readAll()).remove(u'\r');
     ASSERT_TRUE(ended) << "still running after 60 s:\n" << output.toStdString();
     EXPECT_EQ(diag.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(diag.exitCode(), scenario.exitStatus) << output.toStdString();

@@ -1,11 +1,8 @@
 #include "tablet/sim/sim_script.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cstdio>
 #include <fstream>
-#include <thread>
 
 #include "tablet/tablet_link.h"
 
@@ -149,36 +146,6 @@ TEST_F(SimScriptRunnerTest, ReportsWaitForTheirReadAndStrokesExpand) {
     // Only once the last report was read does the script go on to unplug.
     EXPECT_EQ(link.device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Failed);
     EXPECT_FALSE(sim.FindFirstDevice().has_value());
-}
-
-TEST_F(SimScriptRunnerTest, AFifoIsReadAsLinesArrive) {
-    const std::string path = ::testing::TempDir() + "/script-fifo";
-    std::remove(path.c_str());
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    std::FILE* writer = nullptr;
-    std::thread opener([&] { writer = std::fopen(path.c_str(), "w"); });
-    SimTablet sim;
-    std::thread runner([&] { sim.RunScript(path); });  // blocks until the prelude has ended
-    opener.join();
-    if (writer == nullptr) {
-        // The runner still waits for its first lines: end its script with a writer that
-        // closes at once, so that it can be joined before the test fails.
-        if (std::FILE* closer = std::fopen(path.c_str(), "w")) {
-            std::fclose(closer);
-        }
-        runner.join();
-        FAIL() << "the FIFO could not be opened for writing";
-    }
-    std::fputs("plug\nsleep 0\n", writer);
-    std::fflush(writer);
-    runner.join();
-    EXPECT_TRUE(sim.FindFirstDevice().has_value());
-    std::fputs("unplug\n", writer);
-    std::fflush(writer);
-    EXPECT_TRUE(
-        sim.WaitFor([&](const SimTablet&) { return !sim.FindFirstDevice().has_value(); }, 20s));
-    std::fclose(writer);
-    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <algorithm>
 #include <fstream>
@@ -337,9 +338,9 @@ TEST_F(TabletConnectionTest, TheEnvironmentChoosesTheSimulatedTablet) {
             file);
         std::fclose(file);
     }
-    setenv("ONDREL_TABLET_SIM", script.c_str(), 1);
+    qputenv("ONDREL_TABLET_SIM", QByteArray::fromStdString(script));
     connection = std::make_unique<TabletConnection>(window);
-    unsetenv("ONDREL_TABLET_SIM");
+    qunsetenv("ONDREL_TABLET_SIM");
     EXPECT_TRUE(connection->ConnectTablet());
     EXPECT_EQ(connection->extent(), (TabletExtent{10000, 20000}));
     ASSERT_TRUE(WaitForReports(1));

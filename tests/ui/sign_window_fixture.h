@@ -2,17 +2,19 @@
 
 // A signing window on the offscreen platform in a site of its own: a temporary working
 // directory with the agreement document and a finishing script that records how it was run,
-// a temporary exchange folder, private settings, and virtual time for the preview.
+// a temporary exchange folder, settings of its own, and virtual time for the preview.
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -22,6 +24,7 @@
 
 #include "tablet/reader_flag.h"
 #include "tests/ui/fake_autosave_timer.h"
+#include "tests/ui/ui_test_platform.h"
 #include "ui/rules/signing_workflow.h"
 #include "ui/sign_dialog.h"
 #include "ui/sign_dialog_template.h"
@@ -51,25 +54,6 @@ inline void WriteWholeFile(const std::filesystem::path& path, const std::string&
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
 }
-
-// The finishing script: records its arguments and whether sign.bmp was complete (its size
-// equals the size its header announces) when it started.
-inline constexpr const char* kRecordingFinishScript = R"(exchange="${ONDREL_EXCHANGE_DIR}"
-bmp="$exchange/sign.bmp"
-if [ -f "$bmp" ]; then
-  size=$(wc -c < "$bmp" | tr -d ' ')
-  announced=$(od -An -tu4 -j2 -N4 "$bmp" | tr -d ' ')
-  magic=$(head -c 2 "$bmp")
-  if [ "$magic" = BM ] && [ "$size" = "$announced" ]; then complete=yes; else complete=no; fi
-else
-  complete=missing
-fi
-{
-  echo "count=$#"
-  echo "first=$1"
-  echo "complete=$complete"
-} >> script-runs.txt
-)";
 
 // Counts what another thread has finished, and lets a test wait for a count with a time limit.
 class DoneCounter {
@@ -122,7 +106,8 @@ class SignWindowTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(site_.isValid());
         previousDir_ = QDir::currentPath();
-        root_ = site_.path().toStdString();
+        // In the platform's own spelling, as the window logs the paths it has from there.
+        root_ = std::filesystem::path(site_.path().toStdString()).make_preferred();
         exchange_ = root_ / "exchange";
         std::filesystem::create_directories(exchange_);
         std::filesystem::create_directories(root_ / "site" / "config");
@@ -131,10 +116,16 @@ class SignWindowTest : public ::testing::Test {
         WriteWholeFile(root_ / "site" / "userAgreement.rtf",
                        "{\\rtf1\\ansi\\uc1 \\u35775?\\u23458?\\u21327?\\u35758? visitor terms}");
         ASSERT_TRUE(QDir::setCurrent(QString::fromStdString((root_ / "site").string())));
-        setenv("ONDREL_EXCHANGE_DIR", exchange_.c_str(), 1);
+        qputenv("ONDREL_EXCHANGE_DIR", QByteArray::fromStdString(exchange_.string()));
+        // Settings of its own: a folder where settings are files, and an application name of its
+        // own where they are the registry, shared by every run.
         const QString settingsDir = QString::fromStdString((root_ / "settings").string());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir);
+        previousApplication_ = QCoreApplication::applicationName();
+        application_ = QStringLiteral("ondrel-sign-test-") +
+                       QUuid::createUuid().toString(QUuid::WithoutBraces);
+        QCoreApplication::setApplicationName(application_);
         g_readerRunning = true;
         g_signingActive = 0;
     }
@@ -142,7 +133,13 @@ class SignWindowTest : public ::testing::Test {
     void TearDown() override {
         window_.reset();
         QDir::setCurrent(previousDir_);
-        unsetenv("ONDREL_EXCHANGE_DIR");
+        qunsetenv("ONDREL_EXCHANGE_DIR");
+        if (!application_.isEmpty()) {
+            QSettings settings(QStringLiteral("Varnock software"), application_);
+            settings.clear();
+            settings.sync();
+            QCoreApplication::setApplicationName(previousApplication_);
+        }
     }
 
     // Virtual time, and a tick that returns only once its preview is written (the window writes
@@ -184,10 +181,14 @@ class SignWindowTest : public ::testing::Test {
     std::filesystem::path Preview() const { return exchange_ / "sign-temp.bmp"; }
     std::filesystem::path Final() const { return exchange_ / "sign.bmp"; }
     std::filesystem::path ScriptRuns() const { return root_ / "site" / "script-runs.txt"; }
+    // What the finishing script recorded (see RecordedScriptRuns).
+    std::string ScriptRunsText() const { return RecordedScriptRuns(SiteDir()); }
     std::filesystem::path SiteDir() const { return root_ / "site"; }
 
     QTemporaryDir site_;
     QString previousDir_;
+    QString previousApplication_;
+    QString application_;
     std::filesystem::path root_;
     std::filesystem::path exchange_;
     FakeTimeline timeline_;

@@ -230,7 +230,7 @@ TEST_F(FrameTest, AboutBoxOpensFromTheWindowAndClosesWithOk) {
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), QStringLiteral("&About 签字手写板..."));
     EXPECT_EQ(about->shortcut(), QKeySequence(Qt::Key_F1));
-    EXPECT_EQ(window.contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_EQ(window.contextMenuPolicy(), kWindowContextMenu);
     ASSERT_EQ(window.actions().size(), 2);  // a separator, then the About entry, last
     EXPECT_TRUE(window.actions().at(0)->isSeparator());
     EXPECT_EQ(window.actions().at(1), about);

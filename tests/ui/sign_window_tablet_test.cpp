@@ -1,11 +1,8 @@
-// The signing window with a simulated tablet (ONDREL_TABLET_SIM names a FIFO the test writes
-// script lines into): strokes drawn at once and captured as shown, and a teardown that leaves
-// no reader behind.
+// The signing window with a simulated tablet (ONDREL_TABLET_SIM names a pipe the test writes
+// script lines into: a FIFO, or a named pipe on Windows): strokes drawn at once and captured as
+// shown, and a teardown that leaves no reader behind.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QImage>
@@ -14,9 +11,11 @@
 #include <QtTest/QTest>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "tests/support/pump_until.h"
+#include "tests/support/script_pipe.h"
 #include "tests/support/thread_count.h"
 #include "tests/ui/sign_window_fixture.h"
 #include "ui/sign_dialog_template.h"
@@ -29,31 +28,23 @@ class TabletWindowTest : public SignWindowTest {
   protected:
     void SetUp() override {
         SignWindowTest::SetUp();
-        fifo_ = root_ / "tablet.fifo";
-        ASSERT_EQ(mkfifo(fifo_.c_str(), 0600), 0);
-        // Read and write, so that opening never waits for the other end and the script never
-        // sees an end while the test runs.
-        writer_ = open(fifo_.c_str(), O_RDWR);
-        ASSERT_GE(writer_, 0);
+        script_ = std::make_unique<ScriptPipe>(root_);
+        ASSERT_TRUE(script_->isOpen());
         SendPrelude();
-        setenv("ONDREL_TABLET_SIM", fifo_.c_str(), 1);
+        qputenv("ONDREL_TABLET_SIM", QByteArray::fromStdString(script_->path()));
     }
 
     void TearDown() override {
         SignWindowTest::TearDown();
-        unsetenv("ONDREL_TABLET_SIM");
-        if (writer_ >= 0) {
-            close(writer_);
-        }
+        qunsetenv("ONDREL_TABLET_SIM");
+        script_.reset();
     }
 
     // A 10000 x 10000 tablet, present from the start. The sleep ends the part of the script that
     // runs before the window first looks for the tablet. Each window's tablet reads its own.
     void SendPrelude() { Send("param 00 00 10 27 10 27\nplug\nsleep 1\n"); }
 
-    void Send(const std::string& lines) {
-        ASSERT_EQ(write(writer_, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
-    }
+    void Send(const std::string& lines) { ASSERT_TRUE(script_->Send(lines)); }
 
     bool Connected() const {
         return qobject_cast<QLabel*>(Control(IDC_STATUS))->text() == QStringLiteral("设备已连接");
@@ -69,8 +60,8 @@ class TabletWindowTest : public SignWindowTest {
         return window;
     }
 
-    std::filesystem::path fifo_;
-    int writer_ = -1;
+    // Open for writing while the test runs, so that the script never ends meanwhile.
+    std::unique_ptr<ScriptPipe> script_;
 };
 
 TEST_F(TabletWindowTest, StrokesShowAtOnceAndThePreviewCapturesThem) {

@@ -177,7 +177,7 @@ TEST_F(WorkflowTest, DoneWritesAWhiteSignatureRunsTheScriptOnceAndEndsWithIdok) 
             ASSERT_EQ(rgb.pixel(x, y), 0xFFFFFFFFu) << x << "," << y;
         }
     }
-    EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=yes\n");
+    EXPECT_EQ(ScriptRunsText(), "count=1\nfirst=open\ncomplete=yes\n");
     EXPECT_FALSE(std::filesystem::exists(SiteDir() / "createSign.bat"));
     timeline_.Advance(5000);
     EXPECT_FALSE(std::filesystem::exists(Preview()));
@@ -202,7 +202,7 @@ TEST_F(WorkflowTest, DoneWithoutTheExchangeFolderStillRunsTheScriptAndEnds) {
     Button(IDC_DONE)->click();
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_FALSE(std::filesystem::exists(exchange_));
-    EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=missing\n");
+    EXPECT_EQ(ScriptRunsText(), "count=1\nfirst=open\ncomplete=missing\n");
 }
 
 TEST_F(WorkflowTest, EscEndsWithIdcancelWithoutCaptureOrScript) {
@@ -289,7 +289,7 @@ TEST_F(WorkflowTest, AModalRunEndsWithIdokThroughDone) {
     });
     EXPECT_EQ(window.exec(), QDialog::Accepted);
     EXPECT_TRUE(std::filesystem::exists(Final()));
-    EXPECT_EQ(ReadWholeFile(ScriptRuns()), "count=1\nfirst=open\ncomplete=yes\n");
+    EXPECT_EQ(ScriptRunsText(), "count=1\nfirst=open\ncomplete=yes\n");
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+// The simulated tablet's script from a FIFO, read as its writer sends lines.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "tablet/sim/sim_tablet.h"
+
+namespace ondrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(SimScriptPipe, AFifoIsReadAsLinesArrive) {
+    const std::string path = ::testing::TempDir() + "/script-fifo";
+    std::remove(path.c_str());
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    std::FILE* writer = nullptr;
+    std::thread opener([&] { writer = std::fopen(path.c_str(), "w"); });
+    SimTablet sim;
+    std::thread runner([&] { sim.RunScript(path); });  // blocks until the prelude has ended
+    opener.join();
+    if (writer == nullptr) {
+        // The runner still waits for its first lines: end its script with a writer that
+        // closes at once, so that it can be joined before the test fails.
+        if (std::FILE* closer = std::fopen(path.c_str(), "w")) {
+            std::fclose(closer);
+        }
+        runner.join();
+        FAIL() << "the FIFO could not be opened for writing";
+    }
+    std::fputs("plug\nsleep 0\n", writer);
+    std::fflush(writer);
+    runner.join();
+    EXPECT_TRUE(sim.FindFirstDevice().has_value());
+    std::fputs("unplug\n", writer);
+    std::fflush(writer);
+    EXPECT_TRUE(
+        sim.WaitFor([&](const SimTablet&) { return !sim.FindFirstDevice().has_value(); }, 20s));
+    std::fclose(writer);
+    std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace ondrel
