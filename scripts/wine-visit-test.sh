@@ -136,14 +136,29 @@ check "the finishing batch file archived the signature" \
     'cmp -s "$exchange/sign.bmp" "$exchange/archive/sign-1.bmp"'
 check "no batch file was left in the site" '! ls "$site"/*.bat >/dev/null 2>&1'
 
-echo "== a second run, ended with Esc"
+echo "== a second run: About from the system menu, then Esc"
 start
+windows_named() { xdotool search --onlyvisible --name '^签字板$' 2>/dev/null | wc -l; }
+windows_shown() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
+# Alt+Space opens the system menu on its first entry; "&About 签字手写板..." is the last one
+# (Wine adds "About Wine" before it, with the same A), one Up away.
+before_menu=$(windows_shown)
+press alt+space
+for _ in $(seq 100); do [ "$(windows_shown)" -gt "$before_menu" ] && break; sleep 0.1; done
+xdotool key Up Return
+for _ in $(seq 100); do [ "$(windows_named)" -ge 2 ] && break; sleep 0.1; done
+about_shown=$(windows_named)
+xdotool key Return  # the About box's OK
+for _ in $(seq 100); do [ "$(windows_named)" -le 1 ] && break; sleep 0.1; done
+about_closed=$(windows_named)
 press Escape
 finish
 echo "program ended with status $status"
 placement=$("$wine" reg query 'HKCU\Software\Varnock software\ondrel-sign\SETTING' 2>/dev/null |
     tr -d '\r' || true)
 echo "$placement" | sed -n 's/^ *\(left\|right\|top\|bottom\) .*/  &/p'
+check "the system menu's About entry opened the About box" '[ "$about_shown" -ge 2 ]'
+check "OK closed the About box" '[ "$about_closed" = 1 ]'
 for value in left right top bottom; do
     check "the placement's $value is in the registry" \
         'echo "$placement" | grep -q "^ *$value  *REG_"'

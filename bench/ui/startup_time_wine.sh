@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Start-up time of the Windows signing window under Wine beside the floor, a minimal Qt dialog
+# program built the same way: wall time from launching the process to its window being
+# viewable, as whole processes, with Qt's windows platform on one virtual X screen, alternating
+# the two programs. Both start from one copy of the self-contained folder, so they load the same
+# DLLs; the signing window starts in the sample site with its agreement image up to date (no
+# start-up script), as on a desk after the first start.
+# Usage: bench/ui/startup_time_wine.sh DIST_DIR MINIMAL_DIALOG_EXE [RUNS]
+# Needs Xvfb and xwininfo. Prints the median of each and their ratio.
+set -euo pipefail
+dist=$(cd "$1" && pwd)
+floor=$(realpath "$2")
+runs=${3:-11}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+work=$root/build/windows-bench/startup
+export WINEPREFIX=$work/wine WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+mkdir -p "$work"
+[ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot -i >/dev/null 2>&1
+
+app=$work/app
+rm -rf "$app"
+cp -R "$dist" "$app"
+cp "$floor" "$app/"
+exchange=$app/exchange
+mkdir -p "$exchange"
+export ONDREL_EXCHANGE_DIR="Z:${exchange//\//\\}"
+touch "$exchange/userAgreement-1.jpg"  # newer than the agreement: nothing to refresh
+
+xvfb=""
+cleanup() {
+    "$wineserver" -k 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+for n in $(seq 161 200); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+        display=":$n"
+        break
+    fi
+done
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+# One Wine session for all runs, as on a desk where Windows is already up.
+"$wineserver" -p
+
+# Milliseconds from launch until a window with this title is viewable.
+time_to_window() {
+    local title=$1 exe=$2 start end pid
+    start=$(date +%s%N)
+    (cd "$app/site" && exec "$wine" "$exe" -platform windows) >/dev/null 2>&1 &
+    pid=$!
+    until xwininfo -name "$title" 2>/dev/null | grep -q IsViewable; do sleep 0.01; done
+    end=$(date +%s%N)
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    echo $(((end - start) / 1000000))
+}
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+floor_exe=$app/$(basename "$floor")
+time_to_window "签字板" "$app/ondrel-sign.exe" >/dev/null  # warm the caches once
+time_to_window "minimal-dialog" "$floor_exe" >/dev/null
+window_times=()
+floor_times=()
+for _ in $(seq 1 "$runs"); do
+    floor_times+=("$(time_to_window "minimal-dialog" "$floor_exe")")
+    window_times+=("$(time_to_window "签字板" "$app/ondrel-sign.exe")")
+done
+w=$(printf '%s\n' "${window_times[@]}" | median)
+f=$(printf '%s\n' "${floor_times[@]}" | median)
+echo "signing window under Wine: median ${w} ms over $runs runs (${window_times[*]})"
+echo "minimal dialog under Wine: median ${f} ms over $runs runs (${floor_times[*]})"
+awk -v w="$w" -v f="$f" 'BEGIN {printf "ratio: %.2f\n", w / f}'
