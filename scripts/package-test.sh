@@ -27,7 +27,6 @@ if command -v lintian >/dev/null; then
 fi
 
 work=$(mktemp -d)
-display=""
 cleanup() {
     [ -n "${program:-}" ] && kill "$program" 2>/dev/null || true
     [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
@@ -41,16 +40,8 @@ dpkg-deb -x "$deb" "$work/root"
 installed=$work/root/usr
 
 # A display of our own.
-for n in $(seq 90 120); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+. "$root_dir/scripts/lib/xvfb.sh"
+start_xvfb 90 120
 
 # The simulated tablet, driven live through a FIFO.
 mkfifo "$work/tablet"

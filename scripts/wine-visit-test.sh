@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # A whole visit with the Windows program under Wine, as the package test does on Linux: the
 # self-contained folder (scripts/windows-dist.sh) copied to C:\ondrel-visit and started in its
-# site folder on a virtual X display with Qt's windows platform, a simulated tablet fed live, and
-# the keyboard driven by xdotool: agree, one stroke, Done. Then checks c:\ondrelTemp\sign-temp.bmp
-# and sign.bmp (the ink where the stroke was drawn), that the finishing batch file ran through
-# cmd.exe and was removed; and after a second run ended with Esc, that the window's placement is
+# site folder on a virtual X display, a simulated tablet fed live, and the keyboard driven by
+# xdotool: agree, one stroke, Done. Then checks that the start-up batch file made the agreement
+# image, c:\ondrelTemp\sign-temp.bmp and sign.bmp (the ink where the stroke was drawn), that the
+# finishing batch file ran through cmd.exe and was removed; and in a second run, that the
+# system menu's About entry opens the About box and, after Esc, that the window's placement is
 # in the registry. Usage: scripts/wine-visit-test.sh [DIST_DIR]
 # Without ../shared/tools/mingw-qt6 it says so and succeeds.
 set -euo pipefail
@@ -20,7 +21,9 @@ wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 work=$root/build/windows/visit
 mkdir -p "$work"
-# A prefix of its own: the test prefix sets QT_QPA_PLATFORM=offscreen for every program.
+# A prefix of its own: the test prefix sets QT_QPA_PLATFORM=offscreen for every program. Here the
+# program starts as the shortcut starts it, without arguments (any argument would make it render
+# the agreement again) and on Qt's windows platform.
 export WINEPREFIX=$work/wine WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -45,16 +48,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 121 160); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+. "$root/scripts/lib/xvfb.sh"
+start_xvfb 121 160
 
 # The simulated tablet reads a FIFO through Wine's Z: drive. Opened read-write here, neither end
 # waits for the other; closing it is the script's end, so the program must not inherit it.
@@ -64,7 +59,7 @@ mkfifo "$tablet"
 start() {  # start the program in its site folder, as the Start-menu shortcut does
     exec 3<>"$tablet"
     (cd "$site" && ONDREL_TABLET_SIM="Z:${tablet//\//\\}" \
-        exec "$wine" "$program_dir/ondrel-sign.exe" -platform windows) >"$work/program.log" 2>&1 3>&- &
+        exec "$wine" "$program_dir/ondrel-sign.exe") >"$work/program.log" 2>&1 3>&- &
     program=$!
     # Lines up to the first sleep are the world at start-up: the tablet is plugged in.
     printf 'plug\nsleep 0\n' >&3
@@ -117,6 +112,8 @@ echo "program ended with status $status"
 fail=0
 check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1" >&2; fail=1; fi; }
 check "the program ended normally" '[ "$status" = 0 ]'
+check "the start-up batch file made c:\\ondrelTemp\\userAgreement-1.jpg" \
+    '[ -f "$exchange/userAgreement-1.jpg" ]'
 check "c:\\ondrelTemp\\sign-temp.bmp showed the stroke while signing" '[ $preview_inked = yes ]'
 check "c:\\ondrelTemp\\sign.bmp holds the stroke" 'inked "$exchange/sign.bmp"'
 # The ink's bounding box (WxH+X+Y of what is not white) as fractions of the image: the stroke ran

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QWidget>
 #include <cstddef>
@@ -162,16 +161,3 @@ TEST_F(WindowNotificationsTest, ArrivalAndRemovalOnTheWindowOpenAndCloseTheTable
 
 }  // namespace
 }  // namespace ondrel
-
-// Real native windows: Qt's windows platform, whatever the environment chooses for the others.
-int main(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    char platformOption[] = "-platform";
-    char platformName[] = "windows";
-    args.push_back(platformOption);
-    args.push_back(platformName);
-    int count = static_cast<int>(args.size());
-    QApplication app(count, args.data());
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,0 +1,19 @@
+# Sourced by the scripts that drive a program on a virtual X display. start_xvfb FIRST LAST
+# [WIDTHxHEIGHT] starts Xvfb on the first free display number from FIRST to LAST, exports
+# DISPLAY, sets $xvfb to its process id and returns once the display answers.
+start_xvfb() {
+    local first=$1 last=$2 size=${3:-1280x1024} n display=""
+    for n in $(seq "$first" "$last"); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+            display=":$n"
+            break
+        fi
+    done
+    [ -n "$display" ] || { echo "no free X display from :$first to :$last" >&2; return 1; }
+    Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    export DISPLAY=$display
+    for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && return 0; sleep 0.1; done
+    echo "Xvfb on $display did not answer" >&2
+    return 1
+}
