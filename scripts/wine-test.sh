@@ -32,7 +32,15 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # Wine does not pass variables named QT_* to a Windows process: Qt's settings go into the
 # prefix's own environment. The offscreen platform finds no fonts of its own on Windows.
-fonts=/usr/share/fonts/truetype/wqy
+# Qt reads one folder: links to the Chinese font and to the fonts of the rarer characters and
+# emoji (fonts-hanazono, fonts-symbola), where they are installed.
+fonts=$build/fonts
+rm -rf "$fonts"
+mkdir -p "$fonts"
+for font in /usr/share/fonts/truetype/wqy/*.tt[cf] /usr/share/fonts/truetype/hanazono/*.ttf \
+    /usr/share/fonts/truetype/ancient-scripts/Symbola*.ttf; do
+    if [ -f "$font" ]; then ln -s "$font" "$fonts/"; fi
+done
 "$wine" reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null 2>&1
 "$wine" reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d "$(windows_path "$fonts")" /f \
     >/dev/null 2>&1
