@@ -26,6 +26,19 @@ mkdir -p "$work"
 # the agreement again) and on Qt's windows platform.
 export WINEPREFIX=$work/wine WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+program=""
+xvfb=""
+cleanup() {
+    [ -n "$program" ] && kill "$program" 2>/dev/null || true
+    "$wineserver" -k 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+# The display comes first: a Wine session keeps the display it started with, and the first
+# Wine command below starts the session.
+. "$root/scripts/lib/xvfb.sh"
+start_xvfb 121 160
+"$wineserver" -k 2>/dev/null || true
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "visit: making the Wine prefix $WINEPREFIX"
     "$wine" wineboot -i >/dev/null 2>&1
@@ -38,18 +51,6 @@ rm -rf "$exchange" "$program_dir"
 mkdir -p "$exchange"  # the installer makes it; the program never does
 cp -R "$dist" "$program_dir"
 "$wine" reg delete 'HKCU\Software\Varnock software' /f >/dev/null 2>&1 || true
-
-program=""
-xvfb=""
-cleanup() {
-    [ -n "$program" ] && kill "$program" 2>/dev/null || true
-    "$wineserver" -k 2>/dev/null || true
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-. "$root/scripts/lib/xvfb.sh"
-start_xvfb 121 160
 
 # The simulated tablet reads a FIFO through Wine's Z: drive. Opened read-write here, neither end
 # waits for the other; closing it is the script's end, so the program must not inherit it.
@@ -69,7 +70,11 @@ start() {  # start the program in its site folder, as the Start-menu shortcut do
         [ -n "$window" ] && break
         sleep 0.1
     done
-    [ -n "$window" ] || { echo "visit: the window never showed" >&2; exit 1; }
+    if [ -z "$window" ]; then
+        import -window root "$work/screen.png" 2>/dev/null || true
+        echo "visit: the window never showed (the screen: $work/screen.png)" >&2
+        exit 1
+    fi
 }
 press() {  # focus the window and press keys
     local focused=no

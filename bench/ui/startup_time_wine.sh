@@ -21,7 +21,6 @@ work=$root/build/windows-bench/startup
 export WINEPREFIX=$work/wine WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$work"
-[ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot -i >/dev/null 2>&1
 
 app=$work/app
 rm -rf "$app"
@@ -40,7 +39,12 @@ cleanup() {
 trap cleanup EXIT
 . "$root/scripts/lib/xvfb.sh"
 start_xvfb 161 200 1920x1080
-# One Wine session for all runs, as on a desk where Windows is already up.
+# A Wine session keeps the display it started with: the prefix is made on this one.
+"$wineserver" -k 2>/dev/null || true
+[ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot -i >/dev/null 2>&1
+# One Wine session for all runs, as on a desk where Windows is already up (a new one, once the
+# session that made the prefix has ended).
+"$wineserver" -w
 "$wineserver" -p
 
 # Milliseconds from launch until a window with this title is viewable.
