@@ -68,14 +68,14 @@ FakeWinUsb& FakeWinUsb::Current() {
     return *g_fake;
 }
 
-void FakeWinUsb::Plug(const FakeUsbDevice& spec) {
+void FakeWinUsb::Plug(const FakeUsbDevice& model) {
     std::lock_guard lock(mutex_);
-    Device* device = FindDevice(spec.path);
+    Device* device = FindDevice(model.path);
     if (device == nullptr) {
         devices_.push_back({});
         device = &devices_.back();
     }
-    device->spec = spec;
+    device->model = model;
     device->present = true;
     ++device->generation;
     device->reports.clear();
@@ -171,7 +171,7 @@ FakeWinUsb::Counts FakeWinUsb::counts() const {
 
 FakeWinUsb::Device* FakeWinUsb::FindDevice(const std::wstring& path) {
     for (Device& device : devices_) {
-        if (device.spec.path == path) {
+        if (device.model.path == path) {
             return &device;
         }
     }
@@ -200,7 +200,7 @@ FakeWinUsb::File* FakeWinUsb::FindUsb(WINUSB_INTERFACE_HANDLE usb) {
 
 bool FakeWinUsb::Alive(const File& file) {
     for (const Device& device : devices_) {
-        if (device.spec.path == file.path) {
+        if (device.model.path == file.path) {
             return device.present && device.generation == file.generation;
         }
     }
@@ -246,7 +246,7 @@ HDEVINFO WINAPI FakeWinUsb::GetClassDevs(const GUID* classGuid, PCWSTR enumerato
         for (const Device& device : self.devices_) {
             if (device.present) {
                 wchar_t id[64];
-                swprintf(id, 64, L"USB\\VID_%04X&PID_006D&REV_0100", device.spec.vendorId);
+                swprintf(id, 64, L"USB\\VID_%04X&PID_006D&REV_0100", device.model.vendorId);
                 list->entries.emplace_back(id);
             }
         }
@@ -261,8 +261,8 @@ HDEVINFO WINAPI FakeWinUsb::GetClassDevs(const GUID* classGuid, PCWSTR enumerato
             return INVALID_HANDLE_VALUE;
         }
         for (const Device& device : self.devices_) {
-            if (device.present && device.spec.winUsbBound) {
-                list->entries.push_back(device.spec.path);
+            if (device.present && device.model.winUsbBound) {
+                list->entries.push_back(device.model.path);
             }
         }
     }
@@ -365,8 +365,8 @@ HANDLE WINAPI FakeWinUsb::CreateDeviceFile(LPCWSTR path, DWORD access, DWORD sha
         SetError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    if (device->spec.createFileError != 0) {
-        SetError(device->spec.createFileError);
+    if (device->model.createFileError != 0) {
+        SetError(device->model.createFileError);
         return INVALID_HANDLE_VALUE;
     }
     const std::uintptr_t key = self.nextHandle_;
@@ -436,7 +436,7 @@ BOOL WINAPI FakeWinUsb::Initialize(HANDLE handle, PWINUSB_INTERFACE_HANDLE usb) 
     std::lock_guard lock(self.mutex_);
     File* file = self.FindFile(handle);
     Device* device = file != nullptr ? self.FindDevice(file->path) : nullptr;
-    if (device == nullptr || !self.Alive(*file) || device->spec.initializeFails) {
+    if (device == nullptr || !self.Alive(*file) || device->model.initializeFails) {
         SetError(ERROR_BAD_DEVICE);
         return FALSE;
     }
@@ -470,8 +470,8 @@ BOOL WINAPI FakeWinUsb::GetDescriptor(WINUSB_INTERFACE_HANDLE usb, UCHAR type, U
         SetError(ERROR_DEVICE_NOT_CONNECTED);
         return FALSE;
     }
-    const FakeUsbDevice& spec = self.FindDevice(file->path)->spec;
-    if (type != 1 || index != 0 || language != 0 || spec.descriptorFails) {
+    const FakeUsbDevice& model = self.FindDevice(file->path)->model;
+    if (type != 1 || index != 0 || language != 0 || model.descriptorFails) {
         SetError(ERROR_GEN_FAILURE);
         return FALSE;
     }
@@ -484,8 +484,8 @@ BOOL WINAPI FakeWinUsb::GetDescriptor(WINUSB_INTERFACE_HANDLE usb, UCHAR type, U
         0,
         0,
         8,
-        static_cast<std::uint8_t>(spec.vendorId & 0xFF),
-        static_cast<std::uint8_t>(spec.vendorId >> 8),
+        static_cast<std::uint8_t>(model.vendorId & 0xFF),
+        static_cast<std::uint8_t>(model.vendorId >> 8),
         0x6D,
         0x00,
         0x00,
@@ -495,7 +495,7 @@ BOOL WINAPI FakeWinUsb::GetDescriptor(WINUSB_INTERFACE_HANDLE usb, UCHAR type, U
         0,
         1};
     const ULONG n = static_cast<ULONG>(
-        std::min<std::size_t>({length, spec.descriptorLength, sizeof descriptor}));
+        std::min<std::size_t>({length, model.descriptorLength, sizeof descriptor}));
     std::memcpy(buffer, descriptor, n);
     *transferred = n;
     return TRUE;
@@ -525,14 +525,14 @@ BOOL WINAPI FakeWinUsb::QueryPipe(WINUSB_INTERFACE_HANDLE usb, UCHAR alternate, 
         SetError(ERROR_NO_MORE_ITEMS);
         return FALSE;
     }
-    const FakeUsbDevice& spec = self.FindDevice(file->path)->spec;
-    if (spec.queryPipeFails) {
+    const FakeUsbDevice& model = self.FindDevice(file->path)->model;
+    if (model.queryPipeFails) {
         SetError(ERROR_NO_MORE_ITEMS);
         return FALSE;
     }
-    pipe->PipeType = static_cast<USBD_PIPE_TYPE>(spec.pipeType);
-    pipe->PipeId = spec.pipeId;
-    pipe->MaximumPacketSize = spec.maximumPacketSize;
+    pipe->PipeType = static_cast<USBD_PIPE_TYPE>(model.pipeType);
+    pipe->PipeId = model.pipeId;
+    pipe->MaximumPacketSize = model.maximumPacketSize;
     pipe->Interval = 1;
     return TRUE;
 }
@@ -559,11 +559,11 @@ BOOL WINAPI FakeWinUsb::Control(WINUSB_INTERFACE_HANDLE usb, WINUSB_SETUP_PACKET
         SetError(ERROR_DEVICE_NOT_CONNECTED);
         return FALSE;
     }
-    const FakeUsbDevice& spec = self.FindDevice(file->path)->spec;
+    const FakeUsbDevice& model = self.FindDevice(file->path)->model;
     // The parameter request gets the parameter reply; the others a two-byte string header.
     std::vector<std::uint8_t> reply = {0x02, 0x03};
     if ((setup.Value & 0xFF) == TABLET_PARAM_INDEX) {
-        reply = spec.paramReply;
+        reply = model.paramReply;
     }
     const ULONG n = std::min(length, static_cast<ULONG>(reply.size()));
     std::memcpy(buffer, reply.data(), n);

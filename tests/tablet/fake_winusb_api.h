@@ -106,7 +106,7 @@ class FakeWinUsb {
 
   private:
     struct Device {
-        FakeUsbDevice spec;
+        FakeUsbDevice model;
         bool present = false;
         int generation = 0;
         std::deque<PenReportBytes> reports;
