@@ -60,18 +60,7 @@ exec 3>"$work/tablet"
 printf 'plug\nsleep 0\n' >&3
 
 window=$(xdotool search --sync --onlyvisible --name '^签字板$' | head -n 1)
-press() {  # focus the window (once it is mapped: focus fails before) and press keys
-    local focused=no
-    for _ in $(seq 100); do
-        if xdotool windowfocus --sync "$window" 2>/dev/null; then
-            focused=yes
-            break
-        fi
-        sleep 0.1
-    done
-    [ "$focused" = yes ] || { echo "package test: the window never took the focus" >&2; exit 1; }
-    xdotool key --delay 50 "$@"
-}
+press() { press_keys "$window" "$@" || exit 1; }
 # Focus starts in the terms view; Tab goes 阅读条款 -> 同意并签字 -> 重新签字 -> 完成.
 press Tab Tab space
 printf 'stroke 5000 10000 30000 12000 30\nstroke 8000 30000 28000 30000 30 3000\n' >&3

@@ -76,22 +76,9 @@ start() {  # start the program in its site folder, as the Start-menu shortcut do
         exit 1
     fi
 }
-press() {  # focus the window and press keys
-    local focused=no
-    for _ in $(seq 100); do
-        if xdotool windowactivate --sync "$window" >/dev/null 2>&1 ||
-            xdotool windowfocus --sync "$window" >/dev/null 2>&1; then
-            focused=yes
-            break
-        fi
-        sleep 0.1
-    done
-    [ "$focused" = yes ] || { echo "visit: the window never took the focus" >&2; exit 1; }
-    xdotool key --delay 100 "$@"
-}
+press() { press_keys "$window" "$@" || exit 1; }
 finish() {  # end the tablet's script, wait for the program to end; its status in $status
-    # Under Wine a read from the FIFO cannot be cancelled: the script's end lets the
-    # simulated tablet's reader go.
+    # The script's end lets the simulated tablet's reader go, however Wine reads the FIFO.
     exec 3>&-
     status=0
     wait "$program" || status=$?

@@ -1,4 +1,5 @@
-# Sourced by the scripts that drive a program on a virtual X display. start_xvfb FIRST LAST
+# Sourced by the scripts that drive a program on a virtual X display with the keyboard.
+# start_xvfb FIRST LAST
 # [WIDTHxHEIGHT] starts Xvfb on the first free display number from FIRST to LAST, exports
 # DISPLAY, sets $xvfb to its process id and returns once the display answers.
 start_xvfb() {
@@ -15,5 +16,22 @@ start_xvfb() {
     export DISPLAY=$display
     for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && return 0; sleep 0.1; done
     echo "Xvfb on $display did not answer" >&2
+    return 1
+}
+
+# press_keys WINDOW KEY...: focuses the window (which fails until it is mapped, so it is tried
+# for a while) and presses the keys; fails when the window never takes the focus.
+press_keys() {
+    local window=$1
+    shift
+    for _ in $(seq 100); do
+        if xdotool windowactivate --sync "$window" >/dev/null 2>&1 ||
+            xdotool windowfocus --sync "$window" >/dev/null 2>&1; then
+            xdotool key --delay 100 "$@"
+            return
+        fi
+        sleep 0.1
+    done
+    echo "the window never took the focus" >&2
     return 1
 }
