@@ -119,6 +119,10 @@ int TabletConnection::OnDeviceChange(std::uint32_t eventType, const std::uint8_t
     return 0;
 }
 
+void TabletConnection::SetSigningMode(bool signing) {
+    impl_->port->SetSigningMode(signing);
+}
+
 bool TabletConnection::CloseTablet() {
     return ondrel::CloseTablet(impl_->link);
 }

@@ -42,6 +42,9 @@ class TabletConnection {
     int OnDeviceChange(std::uint32_t eventType, const std::uint8_t* record, std::size_t recordSize);
     // Closes the open tablet; false when none was open.
     bool CloseTablet();
+    // Tells the USB side whether the window keeps strokes now (signing mode); the simulated
+    // tablet's `wait signing` waits for it.
+    void SetSigningMode(bool signing);
     // Teardown: stops the reader (never waiting on a reader that waits for the window), then
     // closes the tablet. Safe to call more than once.
     void Shutdown();

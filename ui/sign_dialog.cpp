@@ -213,6 +213,9 @@ void COndrel_signDlg::ShowTermsView(bool shown) {
 }
 void COndrel_signDlg::ShowSignatureArea(bool shown) {
     controls_.signArea->setVisible(shown);
+    // The area is shown exactly in signing mode. Entering it clears the area before this thread
+    // takes another report, so a simulated tablet told now draws on the cleared area.
+    connection_->SetSigningMode(shown);
 }
 void COndrel_signDlg::StartAutosave(int periodMs) {
     autosave_->Start(periodMs);

@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "tablet/diag/console_window.h"
 #include "tablet/diag/diag_platform.h"
 #include "tablet/reader_flag.h"
 #include "tablet/tablet_connection.h"
@@ -71,58 +72,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
     return true;
 }
-
-// The console stands where the signing window would: it shows the status line and the reports.
-class ConsoleWindow final : public TabletWindow {
-  public:
-    ConsoleWindow(long stopAfterReports, bool stopWhenUnplugged)
-        : stopAfter_(stopAfterReports), stopWhenUnplugged_(stopWhenUnplugged) {}
-    void Attach(const TabletConnection& connection) { connection_ = &connection; }
-
-    void SetStatusText(std::string_view utf8) override {
-        std::printf("status: %.*s\n", static_cast<int>(utf8.size()), utf8.data());
-        if (utf8 == STATUS_CONNECTED && connection_ != nullptr) {
-            const TabletExtent extent = connection_->extent();
-            std::printf("extent: %u x %u (maxX %u, maxY %u)\n", extent.maxX, extent.maxY,
-                        extent.maxX, extent.maxY);
-            if (extent.maxX == 0 || extent.maxY == 0) {
-                std::printf(
-                    "warning: a zero extent: the parameter reply was short or failed;"
-                    " nothing can be drawn\n");
-            }
-            connected_ = true;
-        }
-        std::fflush(stdout);
-        if (utf8 == STATUS_DISCONNECTED && connected_ && stopWhenUnplugged_) {
-            std::printf("the tablet was unplugged\n");
-            std::fflush(stdout);
-            QCoreApplication::quit();
-        }
-    }
-
-    int OnTabletReport(const std::uint8_t* report) override {
-        const PenReport pen = DecodePenReport(
-            std::span<const std::uint8_t, PEN_REPORT_SIZE>(report, PEN_REPORT_SIZE));
-        std::printf("report");
-        for (std::size_t i = 0; i < PEN_REPORT_SIZE; ++i) {
-            std::printf(" %02X", report[i]);
-        }
-        std::printf("  x %u y %u pressure %u%s\n", pen.x, pen.y, pen.pressure,
-                    pen.pressure == 0 ? " (pen up)" : "");
-        std::fflush(stdout);
-        if (stopAfter_ > 0 && ++seen_ >= stopAfter_) {
-            QCoreApplication::quit();
-        }
-        return 1;
-    }
-
-  private:
-    const TabletConnection* connection_ = nullptr;
-    long stopAfter_;
-    bool stopWhenUnplugged_;
-    bool connected_ = false;
-    long seen_ = 0;
-};
 
 int Explain(OpenOutcome outcome, bool simulated) {
     switch (outcome) {
@@ -197,9 +146,11 @@ int Run(int argc, char** argv) {
                     info.description.c_str());
     }
 
-    ConsoleWindow window(options.reports, options.untilUnplugged);
+    ConsoleWindow window(stdout, options.reports, options.untilUnplugged, &QCoreApplication::quit);
     TabletConnection connection(window, std::move(port));
     window.Attach(connection);
+    // Every report is shown, so a simulated tablet's strokes need not wait for a visitor.
+    connection.SetSigningMode(true);
     connection.RegisterTabletNotifications();
     // Where plugging reaches windows only, this program looks for itself.
     QTimer presence;
@@ -243,7 +194,9 @@ int Run(int argc, char** argv) {
     if (options.runSeconds >= 0) {
         QTimer::singleShot(options.runSeconds * 1000, &app, &QCoreApplication::quit);
     }
-    if (options.reports != 0) {
+    // Reports (or the unplugging) that came while waiting for the tablet may have finished
+    // the console already.
+    if (options.reports != 0 && !window.finished()) {
         app.exec();
     }
     g_readerRunning = false;

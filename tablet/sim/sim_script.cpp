@@ -105,6 +105,14 @@ std::optional<ScriptCommand> ParseScriptLine(std::string_view line, std::string&
         command.duration = std::chrono::milliseconds(ms);
         return command;
     }
+    if (verb == "wait") {
+        if (words.size() != 2 || words[1] != "signing") {
+            error = "wait takes the word signing";
+            return std::nullopt;
+        }
+        command.kind = ScriptCommand::Kind::WaitSigning;
+        return command;
+    }
     if (verb == "stroke" && words.size() >= 5 && words.size() <= 7) {
         command.kind = ScriptCommand::Kind::Stroke;
         bool ok = ParseNumber(words[1], 10, command.x0) && ParseNumber(words[2], 10, command.y0) &&
@@ -147,7 +155,7 @@ SimScriptRunner::SimScriptRunner(SimTablet& sim, const std::string& path)
         std::cerr << "simulated tablet: cannot open " << path << "\n";
         return;
     }
-    // Lines before the first sleep, report or stroke describe the world at start-up.
+    // Lines before the first sleep, wait, report or stroke describe the world at start-up.
     ScriptCommand command;
     bool more = NextCommand(command);
     while (more && (command.kind == ScriptCommand::Kind::Plug ||
@@ -251,6 +259,9 @@ void SimScriptRunner::Execute(const ScriptCommand& command) {
             break;
         case ScriptCommand::Kind::Sleep:
             Sleep(command.duration);
+            break;
+        case ScriptCommand::Kind::WaitSigning:
+            sim_.WaitUntilSigning();
             break;
     }
 }

@@ -13,6 +13,8 @@
 //                          a pen-down line of STEPS+1 reports (default 16, pressure 1000)
 //                          from (X0,Y0) to (X1,Y1) in tablet units, then a pen-up report
 //   sleep MS               wait
+//   wait signing           wait until the window is in signing mode (strokes sent before the
+//                          visitor agrees are wiped when signing mode begins)
 //   # ...                  comment (also after a command); blank lines are skipped
 
 #include <chrono>
@@ -31,7 +33,7 @@
 namespace ondrel {
 
 struct ScriptCommand {
-    enum class Kind { Plug, Unplug, Param, Pipe, Report, Stroke, Sleep };
+    enum class Kind { Plug, Unplug, Param, Pipe, Report, Stroke, Sleep, WaitSigning };
     Kind kind = Kind::Sleep;
     std::uint16_t vendorId = TABLET_VENDOR_ID;     // plug
     std::vector<std::uint8_t> bytes;               // param, report, pipe (one byte)

@@ -66,6 +66,7 @@ struct SimTablet::State {
     std::uint64_t reportsQueued = 0;
     std::uint64_t reportsSettled = 0;  // taken by a read or dropped at unplug
     bool halted = false;
+    bool signing = false;
 
     std::vector<UsbSetupPacket> setupLog;
     int openDevices = 0;
@@ -301,6 +302,18 @@ void SimTablet::Halt() {
     std::lock_guard lock(state_->mutex);
     state_->halted = true;
     state_->Changed();
+}
+
+void SimTablet::SetSigningMode(bool signing) {
+    std::lock_guard lock(state_->mutex);
+    state_->signing = signing;
+    state_->Changed();
+}
+
+bool SimTablet::WaitUntilSigning() {
+    std::unique_lock lock(state_->mutex);
+    state_->changed.wait(lock, [&] { return state_->signing || state_->halted; });
+    return !state_->halted;
 }
 
 std::vector<UsbSetupPacket> SimTablet::setupLog() const {

@@ -31,8 +31,8 @@ class SimTablet final : public UsbPort {
     ~SimTablet() override;
 
     // Reads a script (file or FIFO) as its lines arrive. The lines up to the first `sleep`,
-    // `report` or `stroke` run before this returns, so a script that begins with `plug` has the
-    // tablet present when it is first looked for; the rest runs on a thread of its own.
+    // `wait`, `report` or `stroke` run before this returns, so a script that begins with `plug` has
+    // the tablet present when it is first looked for; the rest runs on a thread of its own.
     void RunScript(const std::string& path);
 
     // The device arrives (arrival notification). Plugging while plugged is a replug.
@@ -50,8 +50,13 @@ class SimTablet final : public UsbPort {
     // Queues one report and waits until a read took it; false when the device left first or
     // the simulation is halted.
     bool Report(const PenReportBytes& report);
-    // Ends every wait of Report; used when the simulation goes away.
+    // Ends every wait of Report and WaitUntilSigning; used when the simulation goes away.
     void Halt();
+    // The window keeps strokes from now on (true) or no longer (false); false at first.
+    void SetSigningMode(bool signing) override;
+    // Returns once the window is in signing mode: at once when it is; false when the simulation
+    // is halted first.
+    bool WaitUntilSigning();
 
     // Observers for tests and benchmarks.
     std::vector<UsbSetupPacket> setupLog() const;

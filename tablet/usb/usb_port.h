@@ -95,6 +95,9 @@ class UsbPort {
     virtual void Subscribe(UsbDeviceEventHandler handler) = 0;
     // No call of the handler is in progress or starts after this returns.
     virtual void Unsubscribe() = 0;
+    // Whether the window now keeps the pen's strokes (the signing window in signing mode). A
+    // real device has no use for it; a simulated one can hold its strokes back until then.
+    virtual void SetSigningMode(bool /*signing*/) {}
 };
 
 }  // namespace ondrel

@@ -84,6 +84,13 @@ TEST(ParseScriptLine, MalformedLinesSayWhy) {
     EXPECT_FALSE(ErrorOf("stroke 1 2 3 4 5 0").empty());
 }
 
+TEST(ParseScriptLine, WaitTakesTheWordSigning) {
+    EXPECT_EQ(Parse("wait signing  # for the visitor")->kind, Kind::WaitSigning);
+    EXPECT_FALSE(ErrorOf("wait").empty());
+    EXPECT_FALSE(ErrorOf("wait 100").empty());
+    EXPECT_FALSE(ErrorOf("wait signing now").empty());
+}
+
 TEST(ExpandStroke, PenDownAlongTheLineThenPenUp) {
     auto stroke = Parse("stroke 0 100 1000 300 4 2000");
     ASSERT_TRUE(stroke);
@@ -147,6 +154,37 @@ TEST_F(SimScriptRunnerTest, ReportsWaitForTheirReadAndStrokesExpand) {
     EXPECT_EQ(link.device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Failed);
     EXPECT_FALSE(sim.FindFirstDevice().has_value());
 }
+
+TEST_F(SimScriptRunnerTest, WaitSigningHoldsTheRestBackUntilTheWindowSigns) {
+    SimTablet sim;
+    sim.SetSigningMode(true);
+    sim.SetSigningMode(false);  // back to the terms before the script starts
+    sim.RunScript(Write("plug\nwait signing\nreport 07 80 10 27 20 4E E8 03\n"));
+    TabletLink link;
+    TabletExtent extent;
+    ASSERT_EQ(OpenTablet(sim, link, extent), OpenOutcome::Opened);
+    std::array<std::uint8_t, PEN_REPORT_SIZE> buffer{};
+    EXPECT_EQ(link.device->Read(0x81, buffer, 200ms).outcome, ReadOutcome::TimedOut);
+    sim.SetSigningMode(true);
+    ASSERT_EQ(link.device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Completed);
+    EXPECT_EQ(DecodePenReport(buffer), (PenReport{10000, 20000, 1000}));
+}
+
+TEST_F(SimScriptRunnerTest, WaitSigningGoesOnAtOnceInSigningModeAndEndsWithTheSimulation) {
+    {
+        SimTablet sim;
+        sim.SetSigningMode(true);
+        sim.RunScript(Write("plug\nwait signing\nreport 07 80 10 27 20 4E E8 03\n"));
+        TabletLink link;
+        TabletExtent extent;
+        ASSERT_EQ(OpenTablet(sim, link, extent), OpenOutcome::Opened);
+        std::array<std::uint8_t, PEN_REPORT_SIZE> buffer{};
+        EXPECT_EQ(link.device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Completed);
+    }
+    SimTablet waiting;
+    waiting.RunScript(Write("plug\nwait signing\nunplug\n"));
+    EXPECT_TRUE(waiting.FindFirstDevice().has_value());
+}  // the script still waits for signing mode; the simulation's end ends the wait
 
 }  // namespace
 }  // namespace ondrel

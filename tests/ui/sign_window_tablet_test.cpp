@@ -108,6 +108,25 @@ TEST_F(TabletWindowTest, SignAgainWipesTheInkButKeepsThePen) {
     EXPECT_EQ(Area().pen(), before);
 }
 
+TEST_F(TabletWindowTest, AScriptThatWaitsForSigningDrawsOnlyAfterTheVisitorAgrees) {
+    OpenConnectedWindow();
+    ASSERT_TRUE(Connected());
+    // Sent while the terms are shown: were the stroke drawn now, agreeing would wipe it.
+    Send("wait signing\nstroke 1000 5000 9000 5000 8 1000\n");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Area().pen().lastPoint.x, 0);
+    Button(IDC_AGREE_SIGN)->click();
+    ASSERT_TRUE(PumpUntil([&] { return Area().pen().lastPoint.x > 0 && !Area().pen().penDown; }));
+    const SignatureSurface& surface = Area().surface();
+    EXPECT_EQ(surface.PixelAt(surface.width() / 2, surface.height() / 2), kBlack);
+
+    // Back to the terms and agreeing again wipes the signature.
+    Button(IDC_READ_TERMS)->click();
+    Button(IDC_AGREE_SIGN)->click();
+    const SignatureSurface& again = Area().surface();
+    EXPECT_EQ(again.PixelAt(again.width() / 2, again.height() / 2), kWhite);
+}
+
 TEST_F(TabletWindowTest, TeardownLeavesNoReaderThread) {
     // One window first, so that threads the toolkit keeps for good are already there.
     OpenConnectedWindow().reject();
