@@ -8,7 +8,7 @@ set -euo pipefail
 # Fonts: wqy-microhei for Chinese; hanazono for the rarer characters of CJK Extension B
 # (U+20000-U+2A6DF, names such as 𠮷 and 𩸽); symbola for emoji. Qt's font fallback finds them.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgl-dev
-          fonts-wqy-microhei fonts-hanazono fonts-symbola xvfb xauth)
+          libxcb1-dev fonts-wqy-microhei fonts-hanazono fonts-symbola xvfb xauth)
 if [ "${1:-run}" = test ]; then
     packages+=(libgtest-dev libbenchmark-dev imagemagick clang libclang-rt-14-dev
               locales xdotool dpkg-dev lintian)
