@@ -1,6 +1,7 @@
 // Renders RTF files in a QTextEdit the way the terms view shows them and saves a screenshot
 // of each, for comparison with reference renderings. Run under a display (e.g. xvfb-run):
 //   rtf_screenshot OUTPUT_DIR FILE.rtf...
+// OUTPUT_DIR is made when missing. Exits non-zero when a file could not be read or saved.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -17,10 +18,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir output(QString::fromLocal8Bit(argv[1]));
+    if (!output.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot make the folder %s\n", argv[1]);
+        return 1;
+    }
+    int status = 0;
     for (int i = 2; i < argc; ++i) {
         QFile file(QString::fromLocal8Bit(argv[i]));
         if (!file.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "cannot open %s\n", argv[i]);
+            status = 1;
             continue;
         }
         QTextEdit view;
@@ -33,7 +40,11 @@ int main(int argc, char** argv) {
         view.show();
         QApplication::processEvents();
         const QString name = QFileInfo(file).completeBaseName() + QStringLiteral(".view.png");
-        view.grab().save(output.filePath(name));
+        const QString saved = output.filePath(name);
+        if (!view.grab().save(saved)) {
+            std::fprintf(stderr, "cannot save %s\n", qPrintable(saved));
+            status = 1;
+        }
     }
-    return 0;
+    return status;
 }

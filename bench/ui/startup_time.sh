@@ -6,6 +6,13 @@
 # Needs xvfb-run, openbox and xwininfo. Prints the median of each and their ratio.
 set -euo pipefail
 if [ "${1:-}" != --inner ]; then
+    for built in "${1:-}" "${2:-}"; do
+        [ -f "$built" ] && [ -x "$built" ] || {
+            echo "startup_time: no program at '$built'" >&2
+            echo "usage: $0 PROGRAM MINIMAL_DIALOG [RUNS]" >&2
+            exit 1
+        }
+    done
     program=$(realpath "$1")
     floor=$(realpath "$2")
     runs=${3:-15}
@@ -29,7 +36,9 @@ time_to_window() {
     start=$(date +%s%N)
     (cd "$root/res/site" && ONDREL_EXCHANGE_DIR=$exchange exec "$@") >/dev/null 2>&1 &
     pid=$!
-    until xwininfo -name "$title" 2>/dev/null | grep -q IsViewable; do :; done
+    until xwininfo -name "$title" 2>/dev/null | grep -q IsViewable; do
+        kill -0 "$pid" 2>/dev/null || { echo "startup_time: $1 ended before its window showed" >&2; exit 1; }
+    done
     end=$(date +%s%N)
     kill "$pid"
     wait "$pid" 2>/dev/null || true

@@ -8,6 +8,10 @@ if [ "${1:-}" = --inner ]; then
     inner=$2
     shift 2
 fi
+[ -f "$1" ] && [ -x "$1" ] || {
+    echo "window_screens: no program at $1 (./scripts/run.sh builds build/release/app/ondrel-sign)" >&2
+    exit 1
+}
 program=$(realpath "$1")
 outdir=$(realpath -m "$2")
 shift 2
@@ -23,15 +27,18 @@ one_screen() {
     openbox >/dev/null 2>&1 &
     local wm=$!
     sleep 1
-    # A simulated tablet signs once the window is in signing mode.
+    # A simulated tablet signs once the window is in signing mode (the script waits for it).
     (cd "$root/res/site" && ONDREL_EXCHANGE_DIR=$exchange \
         ONDREL_TABLET_SIM="$root/bench/ui/sample_signature.sim" exec "$program") &
     local pid=$!
     local wid=""
     for _ in $(seq 1 200); do
-        wid=$(xdotool search --sync --onlyvisible --name "签字板" 2>/dev/null | head -1) && break
+        wid=$(xdotool search --onlyvisible --name "签字板" 2>/dev/null | head -1 || true)
+        [ -n "$wid" ] && break
+        kill -0 "$pid" 2>/dev/null || { echo "window_screens: the program ended early" >&2; exit 1; }
         sleep 0.05
     done
+    [ -n "$wid" ] || { echo "window_screens: the window never appeared" >&2; exit 1; }
     sleep 1.5  # let the window manager finish maximizing and the window repaint
     import -window root "$outdir/terms-$size.png"
     # "同意并签字" sits at 7,72 (60 x 47) dialog units: its middle, with 6 x 13 base units.
