@@ -3,8 +3,8 @@
 # test: warnings as errors, then under AddressSanitizer + UndefinedBehaviorSanitizer, then under
 # ThreadSanitizer, the libusb path on a real USB stack (when usbvm is there), the suite once more
 # under a GB18030 locale, the Windows build's tests under Wine (when the Qt for Windows in
-# ../shared/tools/mingw-qt6 is there), and last the Debian package installed and run through a
-# whole visit.
+# ../shared/tools/mingw-qt6 is there), ./scripts/run.sh and the README's example through whole
+# visits, and last the Debian package installed and run through a whole visit.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -55,6 +55,10 @@ if [ -f "$shared/tools/mingw-qt6/mingw-w64-x86_64.cmake" ]; then
 else
     echo "== windows: skipped: ../shared/tools/mingw-qt6 is not there"
 fi
+
+# The README's first command and its simulated-tablet example, as a user runs them, through
+# whole visits on virtual displays (24-bit and 8-bit).
+"$root/scripts/contract-test.sh"
 
 # The Debian package, installed into a fresh root and run through a whole visit.
 echo "== package"
