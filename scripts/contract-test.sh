@@ -2,16 +2,25 @@
 # The README as a contract: ./scripts/run.sh, started the way a user starts it, on a virtual
 # display, through whole visits with the simulated tablet (agree, strokes, Done, pressed with
 # xdotool): fed live through a FIFO, with the README's desk.scn example exactly as the README
-# writes it, and on an 8-bit display. Each visit must leave a sign.bmp with ink where the first
+# writes it, with the guide's visit.scn through the launcher started from the source tree as the
+# guide shows, and on an 8-bit display. Each visit must leave a sign.bmp with ink where the first
 # stroke was and an archived copy from the finishing script.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-# One visit, run by this script under xvfb-run: contract-test.sh --visit fifo|readme DEPTH
+# One visit, run by this script under xvfb-run: contract-test.sh --visit fifo|readme|guide DEPTH
 if [ "${1:-}" = --visit ]; then
     kind=$2
     depth=$3
+    site=res/site
+    # The fenced sh block of a document that matches a pattern.
+    example_block() {
+        awk -v pattern="$2" '/^```sh$/ {block = ""; inside = 1; next}
+             /^```$/ {if (inside && block ~ pattern) {printf "%s", block; found = 1; exit} inside = 0; next}
+             inside {block = block $0 "\n"}
+             END {exit !found}' "$1" || { echo "FAILED: no example in $1 matches $2" >&2; exit 1; }
+    }
     . "$root/scripts/lib/xvfb.sh"  # press_keys
     work=$(mktemp -d -p "$root/build" contract.XXXXXX)
     program=""
@@ -44,12 +53,21 @@ if [ "${1:-}" = --visit ]; then
         ;;
     readme)
         # The README's example block, run as it stands (from the clone's root).
-        awk '/^```sh$/ {block = ""; inside = 1; next}
-             /^```$/ {if (inside && block ~ /desk\.scn/) {printf "%s", block; exit} inside = 0; next}
-             inside {block = block $0 "\n"}' README.md >"$work/example.sh"
-        grep -q 'ONDREL_TABLET_SIM=.*run.sh' "$work/example.sh" ||
-            { echo "FAILED: the README has no desk.scn example" >&2; exit 1; }
+        example_block README.md 'desk\.scn' >"$work/example.sh"
         bash "$work/example.sh" >"$work/run.log" 2>&1 &
+        program=$!
+        ;;
+    guide)
+        # The guide's visit.scn, with the launcher started from the source tree as the guide
+        # shows; the launcher copies the sample site afresh.
+        awk '/^cat > "\$HOME\/visit.scn" <<.SCRIPT.$/ {inside = 1; next}
+             /^SCRIPT$/ {inside = 0} inside' docs/integrator-guide.md >"$work/visit.scn"
+        grep -q '^wait signing$' "$work/visit.scn" ||
+            { echo "FAILED: the guide's visit.scn is not there" >&2; exit 1; }
+        example_block docs/integrator-guide.md 'ONDREL_SIGN_PROGRAM=' >"$work/example.sh"
+        rm -rf build/site
+        site=build/site
+        ONDREL_TABLET_SIM=$work/visit.scn bash "$work/example.sh" >"$work/run.log" 2>&1 &
         program=$!
         ;;
     esac
@@ -112,7 +130,7 @@ if [ "${1:-}" = --visit ]; then
         '[ "$(archived)" -gt "$archived_before" ]'
     check "the agreement image is a JPEG" \
         '[ "$(identify -format "%m" "$exchange/userAgreement-1.jpg" 2>/dev/null)" = JPEG ]'
-    check "no batch file was left in the site" '! ls res/site/*.bat >/dev/null 2>&1'
+    check "no batch file was left in the site" '! ls "$site"/*.bat >/dev/null 2>&1'
     exit $fail
 fi
 
@@ -139,7 +157,7 @@ for built in build/release/app/ondrel-sign build/release/tablet/ondrel-tablet-di
     fi
 done
 
-for visit in "fifo 24" "readme 24" "fifo 8"; do
+for visit in "fifo 24" "readme 24" "guide 24" "fifo 8"; do
     set -- $visit
     xvfb-run -a -s "-screen 0 1280x1024x$2 -nolisten tcp" "$0" --visit "$1" "$2" || fail=1
 done

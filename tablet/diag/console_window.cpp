@@ -15,6 +15,9 @@ ConsoleWindow::ConsoleWindow(std::FILE* out, long stopAfterReports, bool stopWhe
 
 void ConsoleWindow::SetStatusText(std::string_view utf8) {
     std::fprintf(out_, "status: %.*s\n", static_cast<int>(utf8.size()), utf8.data());
+    if (utf8 == STATUS_CONNECTED) {
+        connected_ = true;
+    }
     if (utf8 == STATUS_CONNECTED && connection_ != nullptr) {
         const TabletExtent extent = connection_->extent();
         std::fprintf(out_, "extent: %u x %u (maxX %u, maxY %u)\n", extent.maxX, extent.maxY,
@@ -24,7 +27,6 @@ void ConsoleWindow::SetStatusText(std::string_view utf8) {
                          "warning: a zero extent: the parameter reply was short or failed;"
                          " nothing can be drawn\n");
         }
-        connected_ = true;
     }
     std::fflush(out_);
     if (utf8 == STATUS_DISCONNECTED && connected_ && stopWhenUnplugged_ && !finished_) {
