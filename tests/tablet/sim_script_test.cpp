@@ -119,6 +119,13 @@ class SimScriptRunnerTest : public ::testing::Test {
         std::ofstream(path) << text;
         return path;
     }
+    // Runs the script and opens the tablet it plugs in.
+    void RunAndOpen(SimTablet& sim, const std::string& script, TabletLink& link) {
+        sim.RunScript(Write(script));
+        TabletExtent extent;
+        ASSERT_EQ(OpenTablet(sim, link, extent), OpenOutcome::Opened);
+    }
+    std::array<std::uint8_t, PEN_REPORT_SIZE> buffer_{};
 };
 
 TEST_F(SimScriptRunnerTest, AScriptThatBeginsWithPlugHasTheTabletPresentAtOnce) {
@@ -159,27 +166,23 @@ TEST_F(SimScriptRunnerTest, WaitSigningHoldsTheRestBackUntilTheWindowSigns) {
     SimTablet sim;
     sim.SetSigningMode(true);
     sim.SetSigningMode(false);  // back to the terms before the script starts
-    sim.RunScript(Write("plug\nwait signing\nreport 07 80 10 27 20 4E E8 03\n"));
     TabletLink link;
-    TabletExtent extent;
-    ASSERT_EQ(OpenTablet(sim, link, extent), OpenOutcome::Opened);
-    std::array<std::uint8_t, PEN_REPORT_SIZE> buffer{};
-    EXPECT_EQ(link.device->Read(0x81, buffer, 200ms).outcome, ReadOutcome::TimedOut);
+    ASSERT_NO_FATAL_FAILURE(
+        RunAndOpen(sim, "plug\nwait signing\nreport 07 80 10 27 20 4E E8 03\n", link));
+    EXPECT_EQ(link.device->Read(0x81, buffer_, 200ms).outcome, ReadOutcome::TimedOut);
     sim.SetSigningMode(true);
-    ASSERT_EQ(link.device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Completed);
-    EXPECT_EQ(DecodePenReport(buffer), (PenReport{10000, 20000, 1000}));
+    ASSERT_EQ(link.device->Read(0x81, buffer_, 20s).outcome, ReadOutcome::Completed);
+    EXPECT_EQ(DecodePenReport(buffer_), (PenReport{10000, 20000, 1000}));
 }
 
 TEST_F(SimScriptRunnerTest, WaitSigningGoesOnAtOnceInSigningModeAndEndsWithTheSimulation) {
     {
         SimTablet sim;
         sim.SetSigningMode(true);
-        sim.RunScript(Write("plug\nwait signing\nreport 07 80 10 27 20 4E E8 03\n"));
         TabletLink link;
-        TabletExtent extent;
-        ASSERT_EQ(OpenTablet(sim, link, extent), OpenOutcome::Opened);
-        std::array<std::uint8_t, PEN_REPORT_SIZE> buffer{};
-        EXPECT_EQ(link.device->Read(0x81, buffer, 20s).outcome, ReadOutcome::Completed);
+        ASSERT_NO_FATAL_FAILURE(
+            RunAndOpen(sim, "plug\nwait signing\nreport 07 80 10 27 20 4E E8 03\n", link));
+        EXPECT_EQ(link.device->Read(0x81, buffer_, 20s).outcome, ReadOutcome::Completed);
     }
     SimTablet waiting;
     waiting.RunScript(Write("plug\nwait signing\nunplug\n"));
