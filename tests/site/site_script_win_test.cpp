@@ -49,6 +49,18 @@ TEST_F(SiteScriptTest, FailingScriptStillEndsWithTheBatchFileDeleted) {
     EXPECT_FALSE(fs::exists("createSign.bat"));
 }
 
+TEST_F(SiteScriptTest, TheScriptIsToldTheExchangeFolderInUse) {
+    site_.Write("config/createSign.txt", "@echo [%ONDREL_EXCHANGE_DIR%]>> exchange.txt\r\n");
+    const std::wstring previous =
+        _wgetenv(L"ONDREL_EXCHANGE_DIR") ? _wgetenv(L"ONDREL_EXCHANGE_DIR") : L"";
+    _wputenv_s(L"ONDREL_EXCHANGE_DIR", L"");
+    RunSiteScript("config/createSign.txt", "createSign.bat");
+    _wputenv_s(L"ONDREL_EXCHANGE_DIR", L"d:\\desk exchange");
+    RunSiteScript("config/createSign.txt", "createSign.bat");
+    _wputenv_s(L"ONDREL_EXCHANGE_DIR", previous.c_str());
+    EXPECT_EQ(ReadText("exchange.txt"), "[c:\\ondrelTemp]\r\n[d:\\desk exchange]\r\n");
+}
+
 // A site folder whose name is Chinese: every path on the way is wide.
 TEST(SiteScriptWide, RunsInAFolderWithChineseCharactersInItsName) {
     TempFolder root;

@@ -117,5 +117,23 @@ TEST_F(FinalSignatureHeldOpen, AHostSharingDeleteThatNeverLetsGoLosesTheEarlierS
     EXPECT_FALSE(fs::exists(target_));
 }
 
+// A folder that is a link (a reparse point) to a good folder gets no signature.
+TEST(ExchangeFolderReparsePoint, ALinkedFolderGetsNoFile) {
+    test::TempFolder folder;
+    const fs::path real = folder.path() / "real";
+    const fs::path link = folder.path() / "link";
+    fs::create_directories(real);
+    if (!CreateSymbolicLinkW(
+            link.c_str(), real.c_str(),
+            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)) {
+        GTEST_SKIP() << "no directory link could be made here (error " << GetLastError() << ")";
+    }
+    EXPECT_TRUE(LookAtPath(link).link);
+    SignatureFiles files;
+    EXPECT_FALSE(files.WriteFinal(SignatureSurface(20, 10), link / "sign.bmp", 24));
+    EXPECT_TRUE(fs::is_empty(real));
+    EXPECT_TRUE(files.WriteFinal(SignatureSurface(20, 10), real / "sign.bmp", 24));
+}
+
 }  // namespace
 }  // namespace ondrel
