@@ -154,7 +154,8 @@ export LD_LIBRARY_PATH=""
 
 if [ "$(id -u)" = 0 ] && unshare --mount --propagation private true 2>/dev/null; then
     chmod 0755 "$work"
-    unshare --mount --propagation private "$0" --installed-desk "$work" || fail=1
+    unshare --mount --propagation private "$root_dir/scripts/package-test.sh" --installed-desk \
+        "$work" || fail=1
     exit $fail
 fi
 

@@ -13,6 +13,10 @@
 #include "tests/ui/files_log_capture.h"
 #include "ui/signature_files.h"
 
+#ifndef SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+#define SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE 0x2
+#endif
+
 namespace ondrel {
 namespace {
 
