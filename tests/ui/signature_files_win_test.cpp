@@ -127,10 +127,12 @@ TEST(ExchangeFolderReparsePoint, ALinkedFolderGetsNoFile) {
     const fs::path real = folder.path() / "real";
     const fs::path link = folder.path() / "link";
     fs::create_directories(real);
+    // Wine says it made the link and makes nothing.
     if (!CreateSymbolicLinkW(
             link.c_str(), real.c_str(),
-            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)) {
-        GTEST_SKIP() << "no directory link could be made here (error " << GetLastError() << ")";
+            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+        GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no directory link can be made here";
     }
     EXPECT_TRUE(LookAtPath(link).link);
     SignatureFiles files;
