@@ -4,6 +4,7 @@
 #include "site/exchange_paths.h"
 #include "site/site_script.h"
 #include "ui/sign_dialog.h"
+#include "ui/signature_files.h"
 
 namespace ondrel {
 
@@ -13,6 +14,8 @@ bool COndrel_signApp::InitInstance() {
     // The window's placement is kept per user under this organisation and the program's name
     // (the executable's base name, Qt's default application name).
     QCoreApplication::setOrganizationName(QStringLiteral("Varnock software"));
+
+    ClearStaleSignatureTemporaries(ExchangeFolder());
 
     if (AgreementNeedsRefresh(kAgreementDocument, AgreementImagePath(), argc_)) {
         RunSiteScript(kRefreshTemplate, kRefreshBatch);

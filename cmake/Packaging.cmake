@@ -56,8 +56,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Agreements hold CJK Extension B characters (fonts-hanazono) and emoji (fonts-symbola) that
 # the common Chinese fonts lack.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "fonts-wqy-microhei | fonts-noto-cjk, fonts-hanazono, fonts-symbola | fonts-noto-color-emoji, udev")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/res/debian/postinst")
+    "fonts-wqy-microhei | fonts-noto-cjk, fonts-hanazono, fonts-symbola | fonts-noto-color-emoji, udev, passwd")
+# postinst makes the group "ondrel" and the exchange folder; postrm removes the folder on purge.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/res/debian/postinst"
+                                      "${PROJECT_SOURCE_DIR}/res/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")

@@ -11,13 +11,16 @@
 namespace ondrel {
 
 // Creates the file, failing if the name is already taken (never reusing a file someone else made
-// under it), and writes every byte. False when it could not be created or fully written; a file
-// that was created stays for the caller to remove.
+// under it, nor following a link), and writes every byte. On POSIX the file is readable by its
+// owner and group only (0640), whatever the umask. False when it could not be created or fully
+// written; a file that was created stays for the caller to remove.
 bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 enum class ReplaceOutcome {
     Replaced,
-    TargetInUse,  // another program has the target open, so it cannot be replaced now
+    // Another program has the target or the new file open (the host, a virus scanner, the
+    // indexer), so the replace cannot happen now but may in a moment.
+    InUse,
     Failed,
 };
 

@@ -1,7 +1,11 @@
-// Creating and replacing the BMP file with POSIX calls: "x" makes fopen refuse an existing
-// name, and rename() replaces the target atomically, even while a reader has it open.
+// Creating and replacing the BMP file with POSIX calls: O_EXCL refuses an existing name (and a
+// link), and rename() replaces the target atomically, even while a reader has it open.
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <system_error>
 
 #include "imaging/bmp_file_steps.h"
@@ -9,12 +13,25 @@
 namespace ondrel {
 
 bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wbx");
-    if (file == nullptr) {
+    // The host reads the files through the folder's group; nobody else may.
+    constexpr mode_t kMode = S_IRUSR | S_IWUSR | S_IRGRP;
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kMode);
+    if (fd < 0) {
         return false;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
+    // The umask may have taken bits away (the group's read), never added any.
+    bool written = ::fchmod(fd, kMode) == 0;
+    std::size_t done = 0;
+    while (written && done < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        written = count > 0;
+        done += written ? static_cast<std::size_t>(count) : 0;
+    }
+    const bool closed = ::close(fd) == 0;
     return written && closed;
 }
 

@@ -1,7 +1,8 @@
 // Creating and replacing the BMP file with Windows calls, on wide paths. mingw's C runtime
 // ignores fopen's "x", so the exclusive create is _wopen with _O_EXCL. MoveFileExW replaces the
-// target in one step; it fails while another program holds the target open without delete
-// sharing, which is told apart from a target that can never be replaced, so that the caller can
+// target in one step; it fails while another program holds the target or the new file open
+// without delete sharing (the host, a virus scanner or the indexer looking at the file just
+// closed), which is told apart from a target that can never be replaced, so that the caller can
 // wait for the holder or keep the earlier file.
 
 #include <fcntl.h>
@@ -45,13 +46,17 @@ ReplaceOutcome ReplaceFileWith(const std::filesystem::path& from, const std::fil
         return ReplaceOutcome::Failed;
     }
     // Access is denied for a held file, but also for a folder or a read-only file in the way,
-    // which no waiting changes.
-    const DWORD attributes = GetFileAttributesW(to.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+    // which no waiting changes; and with the new file gone there is nothing left to put in place.
+    const DWORD target = GetFileAttributesW(to.c_str());
+    if (target != INVALID_FILE_ATTRIBUTES &&
+        (target & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
         return ReplaceOutcome::Failed;
     }
-    return ReplaceOutcome::TargetInUse;
+    const DWORD source = GetFileAttributesW(from.c_str());
+    if (source == INVALID_FILE_ATTRIBUTES || (source & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return ReplaceOutcome::Failed;
+    }
+    return ReplaceOutcome::InUse;
 }
 
 }  // namespace ondrel

@@ -2,32 +2,19 @@
 // beside the target, which is then renamed over it in one step. A target held open by another
 // program (on Windows) can be waited for, as the caller says.
 
-#include <random>
-#include <string>
 #include <system_error>
 #include <thread>
 
 #include "imaging/area_capture.h"
 #include "imaging/bmp_file_steps.h"
 #include "imaging/bmp_layout.h"
+#include "imaging/bmp_temporary_files.h"
 
 namespace ondrel {
 namespace {
 
 // Largest file written: BMP sizes are 32-bit, and a signature area never comes near this.
 constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
-
-std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target) {
-    std::random_device entropy;
-    // A dot in front keeps it out of the host's way; the random part keeps writers apart. The
-    // name is put together as a path so that any file name survives on every platform.
-    std::filesystem::path name(".");
-    name += target.filename();
-    name += "." + std::to_string(entropy()) + std::to_string(entropy() & 0xFFFF) + ".tmp";
-    std::filesystem::path temporary = target;
-    temporary.replace_filename(name);
-    return temporary;
-}
 
 }  // namespace
 
@@ -60,8 +47,7 @@ int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, in
             continue;
         }
         ReplaceOutcome outcome = ReplaceFileWith(temporary, path);
-        for (int again = 1; outcome == ReplaceOutcome::TargetInUse && again <= retry.tries;
-             ++again) {
+        for (int again = 1; outcome == ReplaceOutcome::InUse && again <= retry.tries; ++again) {
             if (retry.wait) {
                 retry.wait(again);
             } else {

@@ -38,7 +38,7 @@ if [ "${1:-}" = --visit ]; then
     rm -f "$exchange/sign.bmp" "$exchange/sign-temp.bmp"
     archived() {
         local n=0 file
-        for file in "$exchange"/archive/sign-*.bmp; do [ -e "$file" ] && n=$((n + 1)); done
+        for file in "$(dirname "$exchange")"/archive/sign-*.bmp; do [ -e "$file" ] && n=$((n + 1)); done
         echo "$n"
     }
     archived_before=$(archived)

@@ -9,7 +9,8 @@ std::filesystem::path ExchangeFolder() {
     if (overridden != nullptr && *overridden != '\0') {
         return overridden;
     }
-    return "/tmp/ondrelTemp";
+    // Made by the package: shared by the desk user and the host through the group "ondrel".
+    return "/var/lib/ondrel-sign/exchange";
 }
 
 }  // namespace ondrel

@@ -7,7 +7,8 @@
 
 namespace ondrel {
 
-// "/tmp/ondrelTemp" ("c:\\ondrelTemp" on Windows), or the folder named by ONDREL_EXCHANGE_DIR.
+// "/var/lib/ondrel-sign/exchange" ("c:\\ondrelTemp" on Windows), or the folder named by
+// ONDREL_EXCHANGE_DIR.
 std::filesystem::path ExchangeFolder();
 std::filesystem::path AgreementImagePath();    // <exchange>/userAgreement-1.jpg
 std::filesystem::path PreviewSignaturePath();  // <exchange>/sign-temp.bmp

@@ -7,7 +7,9 @@
 
 namespace ondrel {
 
-// False when the script could not be started; its exit code is the site's business.
-bool RunHiddenAndWait(const std::filesystem::path& batch);
+// False when the script could not be started; its exit code is the site's business. The script's
+// environment is the program's, with ONDREL_EXCHANGE_DIR naming `exchangeFolder`.
+bool RunHiddenAndWait(const std::filesystem::path& batch,
+                      const std::filesystem::path& exchangeFolder);
 
 }  // namespace ondrel

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "site/path_text.h"
 #include "site/script_process.h"
@@ -12,9 +14,26 @@
 extern char** environ;
 
 namespace ondrel {
+namespace {
+
+// The program's environment with ONDREL_EXCHANGE_DIR set to the folder in use.
+std::vector<std::string> ScriptEnvironment(const std::filesystem::path& exchangeFolder) {
+    constexpr std::string_view kName = "ONDREL_EXCHANGE_DIR=";
+    std::vector<std::string> entries;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        if (!std::string_view(*entry).starts_with(kName)) {
+            entries.emplace_back(*entry);
+        }
+    }
+    entries.push_back(std::string(kName) + exchangeFolder.string());
+    return entries;
+}
+
+}  // namespace
 
 // "/bin/sh BATCH open" with no input: the batch file is a shell script here.
-bool RunHiddenAndWait(const std::filesystem::path& batch) {
+bool RunHiddenAndWait(const std::filesystem::path& batch,
+                      const std::filesystem::path& exchangeFolder) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -23,8 +42,14 @@ bool RunHiddenAndWait(const std::filesystem::path& batch) {
     std::string script = batch.string();
     std::string open = "open";
     char* argv[] = {shell.data(), script.data(), open.data(), nullptr};
+    std::vector<std::string> environment = ScriptEnvironment(exchangeFolder);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
     pid_t child = 0;
-    const int started = posix_spawn(&child, shell.c_str(), &actions, nullptr, argv, environ);
+    const int started = posix_spawn(&child, shell.c_str(), &actions, nullptr, argv, envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0) {
         qCInfo(lcScripts) << "could not start" << PathText(batch) << "error" << started;

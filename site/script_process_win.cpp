@@ -10,8 +10,11 @@
 
 namespace ondrel {
 
-// The batch file's default action (cmd.exe), hidden, with "open" as its one argument.
-bool RunHiddenAndWait(const std::filesystem::path& batch) {
+// The batch file's default action (cmd.exe), hidden, with "open" as its one argument. The shell
+// hands the script this process's environment, so the folder is set there first.
+bool RunHiddenAndWait(const std::filesystem::path& batch,
+                      const std::filesystem::path& exchangeFolder) {
+    SetEnvironmentVariableW(L"ONDREL_EXCHANGE_DIR", exchangeFolder.c_str());
     const std::wstring file = batch.wstring();
     SHELLEXECUTEINFOW request{};
     request.cbSize = sizeof request;

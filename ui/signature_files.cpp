@@ -4,10 +4,31 @@
 #include <system_error>
 #include <utility>
 
+#include "imaging/bmp_temporary_files.h"
 #include "site/path_text.h"
 #include "ui/files_log.h"
 
 namespace ondrel {
+namespace {
+
+std::filesystem::path FolderOf(const std::filesystem::path& file) {
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+}  // namespace
+
+void ClearStaleSignatureTemporaries(const std::filesystem::path& exchangeFolder,
+                                    const OwnerLookup& folderOwner) {
+    if (ExchangeFolderRefusal(LookAtPath(exchangeFolder, folderOwner))) {
+        return;  // not ours to clear; the first write says why
+    }
+    const int removed = RemoveStaleSignatureTemporaries(
+        exchangeFolder, std::filesystem::file_time_type::clock::now());
+    if (removed > 0) {
+        qCInfo(lcFiles) << "removed" << removed << "temporary files an earlier run left in"
+                        << PathText(exchangeFolder);
+    }
+}
 
 SignatureFiles::SignatureFiles(SignatureFileSeams seams) : seams_(std::move(seams)) {
     if (!seams_.write) {
@@ -26,6 +47,9 @@ bool SignatureFiles::WritePreview(const SignatureSurface& area, const std::files
                                   int displayDepth) {
     if (inFlight_.load(std::memory_order_acquire)) {
         qCInfo(lcFiles) << "the last preview is still being written: this tick is skipped";
+        return false;
+    }
+    if (!FolderAccepted(path)) {
         return false;
     }
     WaitForPreview();  // it has finished; only its thread is left to collect
@@ -52,6 +76,9 @@ bool SignatureFiles::WritePreview(const SignatureSurface& area, const std::files
 bool SignatureFiles::WriteFinal(const SignatureSurface& area, const std::filesystem::path& path,
                                 int displayDepth) {
     WaitForPreview();
+    if (!FolderAccepted(path)) {
+        return false;
+    }
     const std::optional<Bitmap> bitmap =
         CopyAreaToBitmap(Rect{0, 0, area.width(), area.height()}, area);
     if (!bitmap) {
@@ -83,6 +110,27 @@ bool SignatureFiles::WriteFinal(const SignatureSurface& area, const std::filesys
     } else if (error) {
         qCWarning(lcFiles) << "could not remove the earlier" << PathText(path) << "("
                            << error.message().c_str() << "): it is not this visitor's signature";
+    }
+    return false;
+}
+
+bool SignatureFiles::FolderAccepted(const std::filesystem::path& file) {
+    const std::filesystem::path folder = FolderOf(file);
+    const PathFacts facts = LookAtPath(folder, seams_.folderOwner);
+    if (!facts.exists) {
+        return true;  // the write fails, as it always did without the folder, and says so
+    }
+    const std::optional<std::string> refusal = ExchangeFolderRefusal(facts);
+    if (!refusal) {
+        refusalWarned_.clear();
+        return true;
+    }
+    if (*refusal != refusalWarned_) {
+        qCWarning(lcFiles) << "no signature is written into" << PathText(folder) << ":"
+                           << refusal->c_str()
+                           << "(it must be a folder of the desk user or an administrator that no "
+                              "other account may write to)";
+        refusalWarned_ = *refusal;
     }
     return false;
 }

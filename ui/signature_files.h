@@ -3,6 +3,9 @@
 // The two signature files of the exchange folder: the live preview, rewritten every second
 // while the visitor signs, and the final signature that Done writes.
 //
+// They go only into a folder no other account can reach into (see ExchangeFolderRefusal): any
+// other folder counts as missing, and a warning says why.
+//
 // The area is always copied on the window thread, between two reports. A preview's copy is then
 // encoded and written on a worker thread, so that the pen's reports do not wait behind a file of
 // several megabytes: at most one preview is in flight, a tick that finds one still in flight is
@@ -13,10 +16,12 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <thread>
 
 #include "imaging/area_capture.h"
 #include "imaging/signature_surface.h"
+#include "site/trusted_path.h"
 
 namespace ondrel {
 
@@ -41,7 +46,14 @@ struct SignatureFileSeams {
     // Waits before the final signature's replace is tried again (ReplaceRetry::wait); sleeps for
     // kFinalReplacePause when empty.
     std::function<void(int attempt)> finalReplaceWait;
+    // Who owns the exchange folder; the platform's answer when empty.
+    OwnerLookup folderOwner;
 };
+
+// At start-up: removes the temporary files an earlier run left in the exchange folder (killed
+// mid-write) once they are a minute old, when the folder is one the signatures may go into.
+void ClearStaleSignatureTemporaries(const std::filesystem::path& exchangeFolder,
+                                    const OwnerLookup& folderOwner = {});
 
 class SignatureFiles {
   public:
@@ -51,13 +63,15 @@ class SignatureFiles {
     SignatureFiles& operator=(const SignatureFiles&) = delete;
 
     // Copies the area now and has the worker write it to `path`, replacing the earlier preview
-    // whole. False when nothing was handed on: a preview still in flight, or an empty area.
+    // whole. False when nothing was handed on: a preview still in flight, an empty area, or a
+    // folder refused.
     bool WritePreview(const SignatureSurface& area, const std::filesystem::path& path,
                       int displayDepth);
     // Waits for a preview in flight, then writes the area to `path`; returns whether it was
     // written. A `path` held open by another program is tried again for a while (see
     // kFinalReplaceTries). When it was not written, an earlier file of that name is removed, so
-    // that nobody takes an earlier visitor's signature for this one.
+    // that nobody takes an earlier visitor's signature for this one; a refused folder is not
+    // touched at all.
     bool WriteFinal(const SignatureSurface& area, const std::filesystem::path& path,
                     int displayDepth);
     // Returns once no preview is in flight.
@@ -70,6 +84,8 @@ class SignatureFiles {
         int displayDepth = 0;
     };
 
+    // Whether `file`'s folder may receive a signature; warns once about a folder refused.
+    bool FolderAccepted(const std::filesystem::path& file);
     void WriteHandedPreview();
     int Write(const Bitmap& bitmap, const std::filesystem::path& path, int displayDepth,
               const ReplaceRetry& retry) const;
@@ -80,6 +96,7 @@ class SignatureFiles {
     std::optional<Preview> preview_;
     std::thread worker_;                 // the last preview's, until it is joined
     std::atomic<bool> inFlight_{false};  // set by the window thread, cleared by the worker
+    std::string refusalWarned_;          // the last refusal warned about (window thread)
 };
 
 }  // namespace ondrel

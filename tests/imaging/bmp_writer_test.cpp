@@ -10,6 +10,7 @@
 #include "imaging/area_capture.h"
 #include "imaging/bmp_file_steps.h"
 #include "imaging/bmp_layout.h"
+#include "imaging/bmp_temporary_files.h"
 #include "imaging/stroke_renderer.h"
 #include "tests/imaging/file_test_support.h"
 
@@ -288,6 +289,41 @@ TEST_F(BmpWriterTest, ConcurrentReaderNeverSeesATornFile) {
     ASSERT_EQ(SaveBitmapToFile(&*bitmapB, target, 24), 1);
     EXPECT_EQ(ReadAll(target), bytesB);
     EXPECT_TRUE(Leftovers({"sign-temp.bmp"}).empty());
+}
+
+TEST(SignatureTemporaryName, NamesTheWritersTemporaryFilesOnly) {
+    for (const char* target : {"sign.bmp", "sign-temp.bmp"}) {
+        EXPECT_TRUE(IsSignatureTemporaryName(TemporaryPathBeside(fs::path("x") / target)))
+            << target;
+    }
+    EXPECT_TRUE(IsSignatureTemporaryName(".sign.bmp.1234567.tmp"));
+    for (const char* other : {"sign.bmp", ".sign.bmp", ".sign.bmp.tmp", "sign.bmp.12.tmp",
+                              ".userAgreement-1.jpg.12.tmp", ".sign.bmp.12.tmp.keep", ".tmp"}) {
+        EXPECT_FALSE(IsSignatureTemporaryName(other)) << other;
+    }
+}
+
+TEST_F(BmpWriterTest, StaleTemporaryFilesAreRemovedAndEverythingElseKept) {
+    const auto now = fs::file_time_type::clock::now();
+    const auto write = [&](const fs::path& name, fs::file_time_type when) {
+        { std::ofstream(folder_ / name, std::ios::binary) << "x"; }
+        fs::last_write_time(folder_ / name, when);
+    };
+    write(".sign.bmp.111.tmp", now - std::chrono::minutes(5));
+    write(".sign-temp.bmp.222.tmp", now - std::chrono::seconds(61));
+    write(".sign.bmp.333.tmp", now - std::chrono::seconds(30));  // perhaps a writer at work
+    write("sign.bmp", now - std::chrono::hours(5));
+    write(".host.bmp.444.tmp", now - std::chrono::hours(5));
+    fs::create_directories(folder_ / ".sign.bmp.555.tmp");  // not a file of ours
+    std::error_code noFolderTimes;                          // mingw's runtime sets no folder's time
+    fs::last_write_time(folder_ / ".sign.bmp.555.tmp", now - std::chrono::hours(5), noFolderTimes);
+
+    EXPECT_EQ(RemoveStaleSignatureTemporaries(folder_, now), 2);
+    std::vector<fs::path> kept = Leftovers({});
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<fs::path>{".host.bmp.444.tmp", ".sign.bmp.333.tmp",
+                                           ".sign.bmp.555.tmp", "sign.bmp"}));
+    EXPECT_EQ(RemoveStaleSignatureTemporaries(folder_ / "missing", now), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/area_capture.h"
+#include "imaging/bmp_file_steps.h"
 #include "tests/imaging/file_test_support.h"
 
 namespace ondrel {
@@ -112,6 +113,31 @@ TEST_F(BmpWriterHostHoldsTarget, AHostThatNeverLetsGoEndsTheTriesAtTheirNumber) 
     EXPECT_EQ(waits, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(test::ReadWholeFile(target_), before_);
     EXPECT_EQ(FilesInFolder(), 1u) << "a temporary file was left behind";
+}
+
+// A scanner or the indexer opens the new file just after it was closed: the replace waits for
+// it as for a host holding the target, whether or not an earlier target is there.
+TEST_F(BmpWriterHostHoldsTarget, ANewFileHeldOpenIsInUseNotAFailure) {
+    const fs::path fresh = folder_ / ".sign.bmp.1.tmp";
+    ASSERT_TRUE(WriteNewFile(fresh, {1, 2, 3}));
+    const HANDLE scanner = CreateFileW(fresh.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReplaceFileWith(fresh, target_), ReplaceOutcome::InUse);
+    fs::remove(target_);
+    EXPECT_EQ(ReplaceFileWith(fresh, target_), ReplaceOutcome::InUse);
+    CloseHandle(scanner);
+    EXPECT_EQ(ReplaceFileWith(fresh, target_), ReplaceOutcome::Replaced);
+    EXPECT_EQ(test::ReadWholeFile(target_), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+TEST_F(BmpWriterHostHoldsTarget, NoNewFileOrAFolderInTheWayIsAFailure) {
+    EXPECT_EQ(ReplaceFileWith(folder_ / "missing.tmp", target_), ReplaceOutcome::Failed);
+    const fs::path fresh = folder_ / ".sign.bmp.2.tmp";
+    ASSERT_TRUE(WriteNewFile(fresh, {1, 2, 3}));
+    fs::remove(target_);
+    fs::create_directories(target_ / "kept");
+    EXPECT_EQ(ReplaceFileWith(fresh, target_), ReplaceOutcome::Failed);
 }
 
 }  // namespace

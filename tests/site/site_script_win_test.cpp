@@ -2,7 +2,9 @@
 // hidden, with "open" as their one argument, waited for, then deleted.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <string>
 
 #include "site/site_script.h"
 #include "tests/site/site_script_fixture.h"
@@ -47,6 +49,18 @@ TEST_F(SiteScriptTest, FailingScriptStillEndsWithTheBatchFileDeleted) {
     RunSiteScript("config/createSign.txt", "createSign.bat");
     EXPECT_EQ(ReadText("out.txt"), "before\r\n");
     EXPECT_FALSE(fs::exists("createSign.bat"));
+}
+
+TEST_F(SiteScriptTest, TheScriptIsToldTheExchangeFolderInUse) {
+    site_.Write("config/createSign.txt", "@echo [%ONDREL_EXCHANGE_DIR%]>> exchange.txt\r\n");
+    const wchar_t* set = _wgetenv(L"ONDREL_EXCHANGE_DIR");
+    const std::wstring previous = set != nullptr ? set : L"";
+    _wputenv(L"ONDREL_EXCHANGE_DIR=");  // removes it
+    RunSiteScript("config/createSign.txt", "createSign.bat");
+    _wputenv(L"ONDREL_EXCHANGE_DIR=d:\\desk exchange");
+    RunSiteScript("config/createSign.txt", "createSign.bat");
+    _wputenv((L"ONDREL_EXCHANGE_DIR=" + previous).c_str());
+    EXPECT_EQ(ReadText("exchange.txt"), "[c:\\ondrelTemp]\r\n[d:\\desk exchange]\r\n");
 }
 
 // A site folder whose name is Chinese: every path on the way is wide.

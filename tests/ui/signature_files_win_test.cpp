@@ -13,6 +13,10 @@
 #include "tests/ui/files_log_capture.h"
 #include "ui/signature_files.h"
 
+#ifndef SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+#define SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE 0x2
+#endif
+
 namespace ondrel {
 namespace {
 
@@ -115,6 +119,26 @@ TEST_F(FinalSignatureHeldOpen, AHostSharingDeleteThatNeverLetsGoLosesTheEarlierS
     EXPECT_EQ(static_cast<int>(waits_.size()), kFinalReplaceTries);
     LetGo();
     EXPECT_FALSE(fs::exists(target_));
+}
+
+// A folder that is a link (a reparse point) to a good folder gets no signature.
+TEST(ExchangeFolderReparsePoint, ALinkedFolderGetsNoFile) {
+    test::TempFolder folder;
+    const fs::path real = folder.path() / "real";
+    const fs::path link = folder.path() / "link";
+    fs::create_directories(real);
+    // Wine says it made the link and makes nothing.
+    if (!CreateSymbolicLinkW(
+            link.c_str(), real.c_str(),
+            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+        GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no directory link can be made here";
+    }
+    EXPECT_TRUE(LookAtPath(link).link);
+    SignatureFiles files;
+    EXPECT_FALSE(files.WriteFinal(SignatureSurface(20, 10), link / "sign.bmp", 24));
+    EXPECT_TRUE(fs::is_empty(real));
+    EXPECT_TRUE(files.WriteFinal(SignatureSurface(20, 10), real / "sign.bmp", 24));
 }
 
 }  // namespace
