@@ -149,6 +149,11 @@ class WinUsbDevice final : public UsbDevice {
         api_.CloseHandle(file);
     }
 
+    std::uintptr_t notificationHandle() override {
+        std::lock_guard lock(mutex_);
+        return closed_ ? 0 : reinterpret_cast<std::uintptr_t>(file_);
+    }
+
   private:
     WINUSB_INTERFACE_HANDLE OpenUsb() {
         std::lock_guard lock(mutex_);
