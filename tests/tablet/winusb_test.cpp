@@ -5,15 +5,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 #include "tablet/reader_flag.h"
 #include "tablet/report_reader.h"
@@ -21,6 +17,7 @@
 #include "tablet/tablet_connection.h"
 #include "tablet/usb/winusb_port_win.h"
 #include "tests/tablet/fake_winusb_api.h"
+#include "tests/tablet/recording_sink.h"
 #include "tests/tablet/tablet_test_support.h"
 
 namespace ondrel {
@@ -411,34 +408,9 @@ TEST_F(WinUsbDeviceTest, CloseWaitsForThePendingTransferBeforeReleasingTheHandle
     EXPECT_LT(device->ControlTransfer(MakeDescriptorRequest(1), buffer), 0);
 }
 
-// Reports the reader hands over, in order.
-class CollectingSink final : public ReportSink {
-  public:
-    void HandOver(const std::uint8_t* report) override {
-        std::lock_guard lock(mutex_);
-        PenReportBytes bytes;
-        std::copy_n(report, bytes.size(), bytes.begin());
-        reports_.push_back(bytes);
-        changed_.notify_all();
-    }
-    bool WaitForReports(std::size_t count) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, 20s, [&] { return reports_.size() >= count; });
-    }
-    std::vector<PenReportBytes> reports() {
-        std::lock_guard lock(mutex_);
-        return reports_;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<PenReportBytes> reports_;
-};
-
 TEST_F(WinUsbDeviceTest, AReadTheStackAbortsOnItsOwnIsWaitedOutThenTheReaderReadsOn) {
     g_readerRunning = true;
-    CollectingSink sink;
+    test::RecordingSink sink;
     // A turn of an hour: only the fake's ExpireWait ends a wait here.
     std::shared_ptr<ReaderThread> reader = StartReader(device, 0x81, sink, 1h);
     ASSERT_NE(reader, nullptr);
