@@ -190,11 +190,12 @@ shows_logo() {
         sleep 0.1
     done
     # The 96 x 96 logo (an inch at 96 dpi) is drawn soon after the window appears.
-    for _ in $(seq 100); do
+    for _ in $(seq 30); do
+        [ -n "$window" ] || break
         import -window root "$work/screen.png" 2>/dev/null || true
         pixels=$(logo_pixels "$work/screen.png")
         [ "$pixels" -ge 4000 ] && break
-        sleep 0.1
+        sleep 0.2
     done
     echo "logo: $pixels pixels of $logo_colour on the screen ($work/screen.png)"
     [ -n "$window" ] && press_keys "$window" Escape >/dev/null 2>&1
