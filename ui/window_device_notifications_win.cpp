@@ -35,8 +35,7 @@ class HandleRegistration final : public DeviceHandleWatch {
 };
 
 // Registered on the window for the tablet's interface class; hands each WM_DEVICECHANGE of the
-// window to the handler, record and all, and leaves the message to its default handling (which
-// grants a removal request).
+// window to the handler, record and all, and leaves the message to its default handling.
 class DeviceChangeFilter final : public WindowDeviceNotifications,
                                  public QAbstractNativeEventFilter {
   public:
