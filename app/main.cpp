@@ -2,10 +2,12 @@
 #include <string>
 #include <vector>
 
+#include "app/dll_search.h"
 #include "app/eight_bit_display.h"
 #include "app/ondrel_sign_app.h"
 
 int main(int argc, char* argv[]) {
+    ondrel::RestrictLibrarySearch();
     // Qt takes its "-visual" option out of the arguments again, so the program's own rule (any
     // argument forces the agreement refresh) sees only the user's.
     ondrel::EightBitDisplay eightBitDisplay;

@@ -17,6 +17,8 @@ if [ "${1:-run}" = windows ]; then
     # The cross compiler, Qt's host tools, GoogleTest's sources, Wine, wixl for the installer and
     # icoutils to read the executable's resources.
     packages+=(g++-mingw-w64-x86-64-posix wine64 wixl qt6-base-dev-tools googletest icoutils)
+    # msibuild sets what wixl cannot write: the site's files are never overwritten or removed.
+    packages+=(msitools)
 fi
 
 missing=()

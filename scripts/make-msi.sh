@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows installer from a self-contained dist folder with wixl (msitools).
+# Builds the Windows installer from a self-contained dist folder with wixl and msibuild (msitools).
 # Usage: scripts/make-msi.sh DIST_DIR OUT.msi [VERSION]
 #   DIST_DIR  ondrel-sign.exe, ondrel-tablet-diag.exe, the Qt and mingw DLLs, platforms/, styles/
 #             (and any other plugin folders), and site/ (the sample site: userAgreement.rtf,
@@ -17,6 +17,7 @@ dist=$(cd "$1" && pwd)
 out=$2
 version=${3:-$(sed -n 's/^project(ondrel_sign VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")}
 command -v wixl >/dev/null || { echo "make-msi: wixl not found (Debian package wixl)" >&2; exit 1; }
+command -v msibuild >/dev/null || { echo "make-msi: msibuild not found (Debian package msitools)" >&2; exit 1; }
 for f in ondrel-sign.exe site/userAgreement.rtf; do
     [ -e "$dist/$f" ] || { echo "make-msi: $dist/$f is missing" >&2; exit 1; }
 done
@@ -55,11 +56,13 @@ list_dir() {
             echo "  <File Id=\"f$id\" Name=\"$(xml_escape "$name")\" Source=\"$(xml_escape "${entry#/}")\" KeyPath=\"yes\"/>"
             echo "</Component>"
             echo "<ComponentRef Id=\"c$id\"/>" >>"$work/refs.body"
+            echo "c$id" >>"$work/$key.components"
         fi
     done
 }
 
 : >"$work/refs.body"
+: >"$work/site.components"
 { echo '<Include>'; list_dir "$dist" "" prog; echo '</Include>'; } >"$work/program.wxi"
 { echo '<Include>'; list_dir "$dist/site" "" site; echo '</Include>'; } >"$work/site.wxi"
 { echo '<Include>'; cat "$work/refs.body"; echo '</Include>'; } >"$work/refs.wxi"
@@ -71,4 +74,15 @@ out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
     -D ProgramFiles="${work#/}/program.wxi" -D SiteFiles="${work#/}/site.wxi" \
     -D ComponentRefs="${work#/}/refs.wxi" \
     "$here/res/windows/ondrel-sign.wxs")
+# The site is the integrator's once installed: each of its files is a component that Windows
+# Installer neither puts back over an existing file (an upgrade keeps what the site changed, and
+# installs only what is missing) nor removes (an uninstall leaves the site as it is). wixl has no
+# attributes for that, so they are set in the package's Component table here:
+# 0x100 64-bit, 0x10 permanent, 0x80 never overwrite.
+site_attributes=$((0x100 | 0x10 | 0x80))
+queries=()
+while read -r component; do
+    queries+=(-q "UPDATE \`Component\` SET \`Attributes\` = $site_attributes WHERE \`Component\` = '$component'")
+done <"$work/site.components"
+[ ${#queries[@]} -eq 0 ] || msibuild "$out" "${queries[@]}"
 echo "make-msi: $out (version $version, $(grep -c '<ComponentRef' "$work/refs.wxi") files)"

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs, upgrades and uninstalls the Windows installer under Wine, in a private prefix.
+# Installs, upgrades and uninstalls the Windows installer under Wine, in a private prefix, as an
+# integrator would: install, put the site's own agreement and scripts in place of the sample,
+# upgrade (the site's files stay as they are), start the installed program on a virtual display
+# (it shows the site's agreement with its JPEG logo), uninstall (the site's files still stay).
 # Usage: scripts/msi-test.sh [DIST_DIR]
 #   DIST_DIR  a self-contained dist folder (see scripts/make-msi.sh); without it a stand-in GUI
-#             program carrying the real resources is cross-built and assembled into one.
+#             program carrying the real resources is cross-built and assembled into one (it shows
+#             no agreement: the logo is not looked for then).
 # The upgrade package is the same dist folder with its ondrel-sign.exe rebuilt at a higher version
 # when the stand-in is used, or the same files at a higher package version otherwise.
 set -uo pipefail
@@ -12,7 +16,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 qt6=$here/../shared/tools/mingw-qt6
 [ -d "$qt6" ] || qt6=$here/../../shared/tools/mingw-qt6
 wine=$(command -v wine || command -v wine64 || ls /usr/lib/wine/wine64 2>/dev/null || true)
-for need in wixl x86_64-w64-mingw32-g++-posix cmake ninja; do
+for need in wixl msibuild x86_64-w64-mingw32-g++-posix cmake ninja; do
     if ! command -v "$need" >/dev/null; then
         echo "msi: skipped: $need is not installed"; exit 0
     fi
@@ -72,18 +76,22 @@ int main() { std::puts("ondrel-tablet-diag stand-in"); return 0; }' >"$src/diag.
     cmake -G Ninja -S "$src" -B "$src/build-$v" -DCMAKE_TOOLCHAIN_FILE="$qt6/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DSTANDIN_VERSION="$v" -DONDREL_SOURCE_DIR="$here" >/dev/null &&
         cmake --build "$src/build-$v" -j2 >/dev/null || return 1
-    rm -rf "$dist" && mkdir -p "$dist/platforms" "$dist/styles"
+    rm -rf "$dist" && mkdir -p "$dist/platforms" "$dist/styles" "$dist/imageformats"
     cp "$src/build-$v/ondrel-sign.exe" "$src/build-$v/ondrel-tablet-diag.exe" "$dist/"
     cp "$qt6"/qt/bin/Qt6{Core,Gui,Widgets}.dll "$dist/"
     local dll
     for dll in $(sed -n 's/^ *\(\/[^ )]*\.dll\).*/\1/p' "$qt6/mingw-w64-x86_64.cmake"); do cp "$dll" "$dist/"; done
     cp "$qt6"/qt/plugins/platforms/{qwindows,qoffscreen}.dll "$dist/platforms/"
     cp "$qt6"/qt/plugins/styles/*.dll "$dist/styles/"
+    cp "$qt6"/qt/plugins/imageformats/*.dll "$dist/imageformats/"
     cp -R "$here/res/site" "$dist/site"
 }
 
 if [ $# -ge 1 ]; then
     dist1=$(cd "$1" && pwd); dist2=$dist1
+    for need in Xvfb xdotool convert; do
+        command -v "$need" >/dev/null || { echo "msi: $need is missing" >&2; exit 1; }
+    done
 else
     dist1=$work/dist-$version; dist2=$work/dist-$next
     standin "$version" "$dist1" && standin "$next" "$dist2" || { echo "msi: stand-in build failed"; echo "msi: 0 passed, 1 failed"; exit 1; }
@@ -104,6 +112,17 @@ fi
 "$here/scripts/make-msi.sh" "$dist1" "$work/ondrel-sign-$version.msi" "$version" 2>/dev/null | tail -1
 "$here/scripts/make-msi.sh" "$dist2" "$work/ondrel-sign-$next.msi" "$next" 2>/dev/null | tail -1
 
+xvfb=""
+cleanup() {
+    "${wine%64}server" -k 2>/dev/null || wineserver -k 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+if [ $# -ge 1 ]; then
+    # The display comes before the first Wine command: the Wine session keeps the one it began with.
+    . "$here/scripts/lib/xvfb.sh"
+    start_xvfb 131 170 || exit 1
+fi
 rm -rf "$WINEPREFIX"
 "$wine" wineboot -i >/dev/null 2>&1
 "${wine%64}server" -w 2>/dev/null || wineserver -w 2>/dev/null || true
@@ -122,22 +141,81 @@ msi_path() { "$wine" winepath -w "$1" 2>/dev/null; }
 "$wine" msiexec /i "$(msi_path "$work/ondrel-sign-$version.msi")" /qn
 check "install $version: msiexec succeeded" test $? -eq 0
 check "program, DLLs and plugins in Program Files" test -f "$prog/ondrel-sign.exe" -a -f "$prog/ondrel-tablet-diag.exe" -a -f "$prog/Qt6Widgets.dll" -a -f "$prog/platforms/qwindows.dll" -a -d "$prog/styles"
+check "Qt's image-format plugins (JPEG, GIF, ICO) in Program Files" \
+    test -f "$prog/imageformats/qjpeg.dll" -a -f "$prog/imageformats/qgif.dll" -a -f "$prog/imageformats/qico.dll"
 check "sample site in ProgramData" test -f "$site/userAgreement.rtf" -a -f "$site/config/createSign.txt" -a -f "$site/config/createUpdateSignDoc.txt"
 check "exchange folder c:\\ondrelTemp" test -d "$c/ondrelTemp"
 check "Start-menu shortcut" shortcut_present
 check "one installed product" test "$(products)" = 1
 
+# The integrator makes the site theirs: an agreement of their own with a JPEG logo (a square of
+# one colour), and both scripts changed. Copies of what they wrote are kept to compare with.
+logo_colour='#E0109A'
+mine=$work/site-mine
+rm -rf "$mine" && mkdir -p "$mine/config"
+{
+    printf '{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 '
+    printf 'Site agreement with a logo:\\par\n{\\pict\\jpegblip\\picw48\\pich48\\picwgoal1440\\pichgoal1440\n'
+    if command -v convert >/dev/null; then
+        convert -size 48x48 "xc:$logo_colour" -quality 95 jpeg:- | od -An -tx1 -v | tr -d ' \n' | fold -w 64
+    fi
+    printf '}\\par The site signs here.\\par}\n'
+} >"$mine/userAgreement.rtf"
+for template in createSign.txt createUpdateSignDoc.txt; do
+    { cat "$site/config/$template"; printf 'rem The site changed this script.\r\n'; } >"$mine/config/$template"
+done
+cp "$mine/userAgreement.rtf" "$site/userAgreement.rtf"
+cp "$mine/config/"*.txt "$site/config/"
+site_is_mine() {
+    cmp -s "$mine/userAgreement.rtf" "$site/userAgreement.rtf" &&
+        cmp -s "$mine/config/createSign.txt" "$site/config/createSign.txt" &&
+        cmp -s "$mine/config/createUpdateSignDoc.txt" "$site/config/createUpdateSignDoc.txt"
+}
+
+# logo_pixels PNG: how many pixels of the picture are the logo's colour (JPEG shifts it a little).
+logo_pixels() {
+    convert "$1" -fuzz 12% -fill black +opaque "$logo_colour" -fill white -opaque "$logo_colour" \
+        -format '%[fx:round(mean*w*h)]' info: 2>/dev/null || echo 0
+}
+# shows_logo: starts the installed program as the shortcut does (in the site folder, no
+# arguments), waits for its window to show the site's agreement with the logo, then ends it
+# with Esc. The last screen is in $work/screen.png.
+shows_logo() {
+    local program window="" pixels=0
+    (cd "$site" && exec "$wine" "$prog/ondrel-sign.exe") >"$work/program.log" 2>&1 &
+    program=$!
+    for _ in $(seq 600); do
+        window=$(xdotool search --onlyvisible --name '^签字板$' 2>/dev/null | head -n 1) || true
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    # The 96 x 96 logo (an inch at 96 dpi) is drawn soon after the window appears.
+    for _ in $(seq 30); do
+        [ -n "$window" ] || break
+        import -window root "$work/screen.png" 2>/dev/null || true
+        pixels=$(logo_pixels "$work/screen.png")
+        [ "$pixels" -ge 4000 ] && break
+        sleep 0.2
+    done
+    echo "logo: $pixels pixels of $logo_colour on the screen ($work/screen.png)"
+    [ -n "$window" ] && press_keys "$window" Escape >/dev/null 2>&1
+    wait "$program" 2>/dev/null || true
+    [ "$pixels" -ge 4000 ]
+}
+
 "$wine" msiexec /i "$(msi_path "$work/ondrel-sign-$next.msi")" /qn
 check "upgrade to $next: msiexec succeeded" test $? -eq 0
 check "still one installed product after the upgrade" test "$(products)" = 1
 check "the program is the new one" cmp -s "$prog/ondrel-sign.exe" "$dist2/ondrel-sign.exe"
-check "site still there" bash -c '[ -f "$1" ]' _ "$site/userAgreement.rtf"
+check "the site's own agreement and both scripts are as the site left them" site_is_mine
 check "shortcut still there" shortcut_present
 if [ $# -eq 0 ]; then
     # The shortcut's program in the shortcut's working folder: the stand-in reports both.
     rm -f "$work/ran.txt"
     (cd "$site" && "$wine" "$prog/ondrel-sign.exe" -platform offscreen "$(msi_path "$work/ran.txt")" >/dev/null 2>&1)
     check "the installed program starts (stand-in $next)" grep -q "^$next\$" "$work/ran.txt"
+else
+    check "the installed program shows the site's agreement with its JPEG logo" shows_logo
 fi
 touch "$site/createSign.bat" "$c/ondrelTemp/sign.bmp"
 
@@ -146,11 +224,10 @@ check "uninstall: msiexec succeeded" test $? -eq 0
 check "no installed product" test "$(products)" = 0
 check "Program Files folder gone" test ! -e "$prog"
 check "shortcut gone" shortcut_absent
-check "installed site files gone" test ! -e "$site/userAgreement.rtf" -a ! -e "$site/config"
+check "the site's own agreement and both scripts are still there, unchanged" site_is_mine
 # Files made at run time are not the package's: they stay, and with them their folders.
 check "a file the site made at run time kept" test -f "$site/createSign.bat"
 check "exchange folder with the host's files kept" test -f "$c/ondrelTemp/sign.bmp"
-"${wine%64}server" -k 2>/dev/null || true
 
 echo "msi: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

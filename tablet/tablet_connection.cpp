@@ -1,6 +1,7 @@
 #include "tablet/tablet_connection.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "tablet/port_device_notifications.h"
@@ -30,6 +31,26 @@ struct TabletConnection::Impl {
 
     // Arrivals and removals, from the port's thread to OnDeviceChange on the window thread.
     std::unique_ptr<PortDeviceNotifications> notifications;
+
+    // The window's notifications about the open tablet's handle, and the handle they are about
+    // (kept after a removal request has closed it, until the removal's outcome is known).
+    DeviceHandleWatcher handleWatcher;
+    std::unique_ptr<DeviceHandleWatch> handleWatch;
+    std::uintptr_t watchedHandle = 0;
+
+    void WatchOpenDevice() {
+        const std::uintptr_t handle =
+            handleWatcher && link.device ? link.device->notificationHandle() : 0;
+        EndHandleWatch();
+        if (handle != 0) {
+            handleWatch = handleWatcher(handle);
+            watchedHandle = handle;
+        }
+    }
+    void EndHandleWatch() {
+        handleWatch.reset();
+        watchedHandle = 0;
+    }
 
     // Joins the readers that have ended; none of them can be waiting for the window thread.
     void ReapFinishedReaders() {
@@ -78,6 +99,7 @@ bool TabletConnection::ConnectTablet() {
     } else {
         qCWarning(lcTablet) << "the reader thread could not be started";
     }
+    d.WatchOpenDevice();
     return true;
 }
 
@@ -92,13 +114,34 @@ void TabletConnection::RegisterTabletNotifications() {
         });
 }
 
+void TabletConnection::WatchDeviceHandles(DeviceHandleWatcher watcher) {
+    Impl& d = *impl_;
+    if (d.shutDown) {
+        return;
+    }
+    d.handleWatcher = std::move(watcher);
+    if (d.link.isOpen) {
+        d.WatchOpenDevice();
+    }
+}
+
 int TabletConnection::OnDeviceChange(std::uint32_t eventType, const std::uint8_t* record,
                                      std::size_t recordSize) {
     Impl& d = *impl_;
     if (record == nullptr) {
         return -1;
     }
-    if (!IsTabletInterface(std::span(record, recordSize)) || d.shutDown) {
+    const std::span<const std::uint8_t> bytes(record, recordSize);
+    if (d.shutDown) {
+        return 0;
+    }
+    if (const std::optional<std::uintptr_t> handle = HandleInRecord(bytes)) {
+        if (d.watchedHandle != 0 && *handle == d.watchedHandle) {
+            OnTabletHandleChange(eventType);
+        }
+        return 0;
+    }
+    if (!IsTabletInterface(bytes)) {
         return 0;
     }
     if (eventType == DEVICE_ARRIVAL) {
@@ -107,20 +150,48 @@ int TabletConnection::OnDeviceChange(std::uint32_t eventType, const std::uint8_t
         ConnectTablet();
     } else if (eventType == DEVICE_REMOVE_COMPLETE) {
         qCInfo(lcTablet) << "removal: closing the tablet";
-        d.window.SetStatusText(STATUS_DISCONNECTED);
-        if (d.readerThread) {
-            d.readerThread->RequestQuit();
-        }
-        // Closing cancels the reader's pending read and waits for its transfer to end (not
-        // for the reader), so the reader is done with the device before it is released.
-        CloseTablet();
-        d.ReapFinishedReaders();
+        d.EndHandleWatch();
+        CloseForRemoval();
     }
     return 0;
 }
 
 void TabletConnection::SetSigningMode(bool signing) {
     impl_->port->SetSigningMode(signing);
+}
+
+void TabletConnection::OnTabletHandleChange(std::uint32_t eventType) {
+    Impl& d = *impl_;
+    if (eventType == DEVICE_QUERY_REMOVE) {
+        // The handle must go for the removal to go ahead; the watch stays for its outcome.
+        qCInfo(lcTablet) << "removal requested: closing the tablet";
+        CloseForRemoval();
+    } else if (eventType == DEVICE_QUERY_REMOVE_FAILED) {
+        qCInfo(lcTablet) << "the removal failed"
+                         << (d.link.isOpen ? "(the tablet is still open)" : ": opening it again");
+        if (!d.link.isOpen) {
+            d.EndHandleWatch();
+            ConnectTablet();  // watches the new handle
+        }
+    } else if (eventType == DEVICE_REMOVE_PENDING || eventType == DEVICE_REMOVE_COMPLETE) {
+        qCInfo(lcTablet) << "the tablet is being removed";
+        d.EndHandleWatch();
+        if (d.link.isOpen) {
+            CloseForRemoval();
+        }
+    }
+}
+
+void TabletConnection::CloseForRemoval() {
+    Impl& d = *impl_;
+    d.window.SetStatusText(STATUS_DISCONNECTED);
+    if (d.readerThread) {
+        d.readerThread->RequestQuit();
+    }
+    // Closing cancels the reader's pending read and waits for its transfer to end (not for the
+    // reader), so the reader is done with the device before it is released.
+    CloseTablet();
+    d.ReapFinishedReaders();
 }
 
 bool TabletConnection::CloseTablet() {
@@ -134,6 +205,8 @@ void TabletConnection::Shutdown() {
     }
     d.shutDown = true;
     d.notifications.reset();
+    d.EndHandleWatch();
+    d.handleWatcher = nullptr;
     // Release any reader waiting in its hand-over first: from here on no reader waits for
     // this thread, so waiting for the readers below cannot deadlock.
     d.handOver.Abandon();

@@ -36,9 +36,16 @@ class TabletConnection {
     // The WinUSB port has none: there the signing window's own device notifications reach
     // OnDeviceChange (ui/window_device_notifications.h).
     void RegisterTabletNotifications();
-    // Arrival (DEVICE_ARRIVAL) connects, removal-complete
-    // (DEVICE_REMOVE_COMPLETE) shows "设备未连接", asks the reader
-    // to quit and closes the tablet. Returns -1 without a record, otherwise 0.
+    // From now on the open tablet's handle (where its device has one) is watched through
+    // `watcher`, the window's handle notifications: from each open (the one under way too)
+    // until the tablet is closed for good. Without it a held handle vetoes disabling the tablet
+    // or updating its driver while the program runs.
+    void WatchDeviceHandles(DeviceHandleWatcher watcher);
+    // For the tablet's interface class: arrival (DEVICE_ARRIVAL) connects, removal-complete
+    // (DEVICE_REMOVE_COMPLETE) shows "设备未连接", asks the reader to quit and closes the tablet.
+    // For the watched handle: a removal request (DEVICE_QUERY_REMOVE) closes the tablet the same
+    // way but keeps watching, so that a failed removal (DEVICE_QUERY_REMOVE_FAILED) opens it
+    // again; a removal under way or done ends the watch. Returns -1 without a record, otherwise 0.
     int OnDeviceChange(std::uint32_t eventType, const std::uint8_t* record, std::size_t recordSize);
     // Closes the open tablet; false when none was open.
     bool CloseTablet();
@@ -58,6 +65,10 @@ class TabletConnection {
     int readersRunning() const;
 
   private:
+    void OnTabletHandleChange(std::uint32_t eventType);
+    // Shows "设备未连接", asks the reader to quit and closes the tablet.
+    void CloseForRemoval();
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -124,6 +124,12 @@ void COndrel_signDlg::OnInitDialog() {
             connection_->OnDeviceChange(eventType, record.empty() ? nullptr : record.data(),
                                         record.size());
         });
+    if (deviceNotifications_) {
+        connection_->WatchDeviceHandles(
+            [this](std::uintptr_t handle) -> std::unique_ptr<DeviceHandleWatch> {
+                return deviceNotifications_ ? deviceNotifications_->WatchHandle(handle) : nullptr;
+            });
+    }
 
     Step("load terms");
     controls_.termsView->LoadTermsDocument(kAgreementDocument);

@@ -2,9 +2,11 @@
 
 // The signing window's own registration for the tablet's plug and unplug notifications, where
 // the platform sends them to windows (Windows: RegisterDeviceNotificationW for the tablet's
-// interface class, then WM_DEVICECHANGE with the platform's event type and record). Elsewhere
-// there is none, and the connection learns of plugging from its USB port instead.
+// interface class and for the open tablet's handle, then WM_DEVICECHANGE with the platform's
+// event type and record). Elsewhere there is none, and the connection learns of plugging from
+// its USB port instead.
 
+#include <cstdint>
 #include <memory>
 
 #include "tablet/device_change.h"
@@ -16,6 +18,9 @@ namespace ondrel {
 class WindowDeviceNotifications {
   public:
     virtual ~WindowDeviceNotifications() = default;  // withdraws the registration
+    // Registers the window for the notifications about one device handle (a removal request
+    // among them), which reach the handler too; the watch withdraws them when it goes.
+    virtual std::unique_ptr<DeviceHandleWatch> WatchHandle(std::uintptr_t handle) = 0;
 };
 
 // `window` must have its native window already (QWidget::create()). `handler` runs on the

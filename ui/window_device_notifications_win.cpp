@@ -6,6 +6,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QWidget>
+#include <cstddef>
 #include <cstring>
 #include <span>
 
@@ -14,6 +15,24 @@
 
 namespace ondrel {
 namespace {
+
+static_assert(offsetof(DEV_BROADCAST_HANDLE, dbch_handle) == HANDLE_RECORD_HANDLE_OFFSET);
+
+// The window's registration for one device handle.
+class HandleRegistration final : public DeviceHandleWatch {
+  public:
+    explicit HandleRegistration(HDEVNOTIFY registration) : registration_(registration) {}
+    ~HandleRegistration() override {
+        if (registration_ != nullptr) {
+            UnregisterDeviceNotification(registration_);
+        }
+    }
+    HandleRegistration(const HandleRegistration&) = delete;
+    HandleRegistration& operator=(const HandleRegistration&) = delete;
+
+  private:
+    HDEVNOTIFY registration_;
+};
 
 // Registered on the window for the tablet's interface class; hands each WM_DEVICECHANGE of the
 // window to the handler, record and all, and leaves the message to its default handling.
@@ -39,6 +58,17 @@ class DeviceChangeFilter final : public WindowDeviceNotifications,
         if (registration_ != nullptr) {
             UnregisterDeviceNotification(registration_);
         }
+    }
+
+    std::unique_ptr<DeviceHandleWatch> WatchHandle(std::uintptr_t handle) override {
+        DEV_BROADCAST_HANDLE filter;
+        std::memset(&filter, 0, sizeof filter);
+        filter.dbch_size = sizeof filter;
+        filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
+        filter.dbch_handle = reinterpret_cast<HANDLE>(handle);
+        // A failed registration goes unnoticed: removing the tablet then waits for the program.
+        return std::make_unique<HandleRegistration>(
+            RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
     }
 
     bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {

@@ -41,10 +41,13 @@ ScriptSource::ScriptSource(const std::string& path) : impl_(std::make_unique<Imp
         return;  // not open: Read returns 0
     }
     const std::wstring wide = Widen(path);
+    // Where the path names a named pipe, its server may learn who reads it, but never act as
+    // the desk's user (without these flags a pipe's server may impersonate its client fully).
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT |
+                        SECURITY_IDENTIFICATION;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        impl_->file =
-            CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+        impl_->file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, flags, nullptr);
         // A named pipe whose every instance is busy: wait for one, as a FIFO's reader would.
         if (impl_->file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_PIPE_BUSY ||
             !WaitNamedPipeW(wide.c_str(), NMPWAIT_WAIT_FOREVER)) {

@@ -59,6 +59,9 @@ class UsbDevice {
     // Cancels a pending read, waits until its transfer is over, then releases the device. Later
     // calls fail (Read returns NotStarted). Idempotent.
     virtual void Close() = 0;
+    // The handle the platform's device notifications name this device by while it is open (the
+    // device's file handle on Windows); 0 where there is none, and once closed.
+    virtual std::uintptr_t notificationHandle() { return 0; }
 };
 
 enum class OpenStatus { Opened, NoDevice, AccessDenied, Busy, Failed };

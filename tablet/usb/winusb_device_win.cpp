@@ -1,6 +1,7 @@
 #include "tablet/usb/winusb_device_win.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <utility>
@@ -148,6 +149,11 @@ class WinUsbDevice final : public UsbDevice {
         api_.CloseHandle(file);
     }
 
+    std::uintptr_t notificationHandle() override {
+        std::lock_guard lock(mutex_);
+        return closed_ ? 0 : reinterpret_cast<std::uintptr_t>(file_);
+    }
+
   private:
     WINUSB_INTERFACE_HANDLE OpenUsb() {
         std::lock_guard lock(mutex_);
@@ -159,6 +165,7 @@ class WinUsbDevice final : public UsbDevice {
     ReadResult ReadOnce(WINUSB_INTERFACE_HANDLE usb, HANDLE file, std::uint8_t pipeId, ULONG length,
                         std::span<std::uint8_t, PEN_REPORT_SIZE> buffer,
                         std::chrono::milliseconds limit) {
+        const auto started = std::chrono::steady_clock::now();
         OVERLAPPED overlapped{};
         overlapped.hEvent = readEvent_;
         ULONG transferred = 0;
@@ -191,7 +198,24 @@ class WinUsbDevice final : public UsbDevice {
             std::lock_guard lock(mutex_);
             cancelled = cancelRequested_ || closed_;
         }
-        return {cancelled || completed ? ReadOutcome::Cancelled : ReadOutcome::TimedOut, 0};
+        if (cancelled) {
+            return {ReadOutcome::Cancelled, 0};
+        }
+        if (!completed) {
+            return {ReadOutcome::TimedOut, 0};  // cancelled here, at the end of the limit
+        }
+        // The stack ended the read on its own (a surprise removal, a reset of the pipe). To the
+        // reader nothing came within the limit; waiting out the rest of it keeps a reader whose
+        // reads all end at once from reading in a tight loop. CancelRead and Close still end
+        // the wait at once.
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - started);
+        const auto rest = std::max(limit - spent, std::chrono::milliseconds(0));
+        if (api_.WaitForMultipleObjects(1, &cancelEvent_, FALSE,
+                                        static_cast<DWORD>(rest.count())) == WAIT_OBJECT_0) {
+            return {ReadOutcome::Cancelled, 0};
+        }
+        return {ReadOutcome::TimedOut, 0};
     }
 
     const WinUsbApi& api_;

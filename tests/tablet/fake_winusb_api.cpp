@@ -37,6 +37,7 @@ FakeWinUsb::FakeWinUsb() {
         throw std::logic_error("one FakeWinUsb at a time");
     }
     g_fake = this;
+    expireWait_ = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     const WinUsbApi& real = RealWinUsbApi();
     api_ = real;  // events and waits stay real
     api_.GetLastError = &LastError;
@@ -49,6 +50,7 @@ FakeWinUsb::FakeWinUsb() {
     api_.CreateFileW = &CreateDeviceFile;
     api_.CloseHandle = &Close;
     api_.GetOverlappedResult = &OverlappedResult;
+    api_.WaitForMultipleObjects = &Wait;
     api_.CancelIo = &Cancel;
     api_.WinUsb_Initialize = &Initialize;
     api_.WinUsb_Free = &Free;
@@ -62,6 +64,7 @@ FakeWinUsb::FakeWinUsb() {
 
 FakeWinUsb::~FakeWinUsb() {
     g_fake = nullptr;
+    ::CloseHandle(expireWait_);
 }
 
 FakeWinUsb& FakeWinUsb::Current() {
@@ -129,6 +132,22 @@ void FakeWinUsb::ReleaseCancellations(std::optional<PenReportBytes> lateBytes) {
             }
         }
     }
+}
+
+bool FakeWinUsb::AbortPendingRead(const std::wstring& path) {
+    std::lock_guard lock(mutex_);
+    for (auto& [key, file] : files_) {
+        if (file.path == path && file.pending) {
+            ++counts_.readsAbortedByStack;
+            Complete(file, ERROR_OPERATION_ABORTED, nullptr, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+void FakeWinUsb::ExpireWait() {
+    ::SetEvent(expireWait_);
 }
 
 bool FakeWinUsb::WaitForPendingRead(std::chrono::milliseconds limit) {
@@ -415,6 +434,21 @@ BOOL WINAPI FakeWinUsb::OverlappedResult(HANDLE handle, LPOVERLAPPED overlapped,
     return TRUE;
 }
 
+DWORD WINAPI FakeWinUsb::Wait(DWORD count, const HANDLE* handles, BOOL waitAll,
+                              DWORD milliseconds) {
+    FakeWinUsb& self = Current();
+    {
+        std::lock_guard lock(self.mutex_);
+        ++self.counts_.waits;
+        self.changed_.notify_all();
+    }
+    std::vector<HANDLE> withExpiry(handles, handles + count);
+    withExpiry.push_back(self.expireWait_);
+    const DWORD result =
+        ::WaitForMultipleObjects(count + 1, withExpiry.data(), waitAll, milliseconds);
+    return result == WAIT_OBJECT_0 + count ? WAIT_TIMEOUT : result;
+}
+
 BOOL WINAPI FakeWinUsb::Cancel(HANDLE handle) {
     FakeWinUsb& self = Current();
     std::lock_guard lock(self.mutex_);
@@ -425,7 +459,10 @@ BOOL WINAPI FakeWinUsb::Cancel(HANDLE handle) {
         SetError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    self.AskCancel(*file);
+    // CancelIo ends the calling thread's I/O on the handle only; another thread's read goes on.
+    if (file->pending && file->pending->thread == std::this_thread::get_id()) {
+        self.AskCancel(*file);
+    }
     return TRUE;
 }
 
@@ -596,7 +633,7 @@ BOOL WINAPI FakeWinUsb::ReadPipe(WINUSB_INTERFACE_HANDLE usb, UCHAR pipeId, PUCH
     self.counts_.lastReadPipe = pipeId;
     overlapped->Internal = READ_PENDING;
     overlapped->InternalHigh = 0;
-    file->pending = PendingRead{buffer, length, overlapped, false};
+    file->pending = PendingRead{buffer, length, overlapped, false, std::this_thread::get_id()};
     Device* device = self.FindDevice(file->path);
     if (!device->reports.empty()) {
         const PenReportBytes report = device->reports.front();

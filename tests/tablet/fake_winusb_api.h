@@ -6,8 +6,9 @@
 // which the fake signals as a driver would.
 //
 // The fake's devices are plugged, unplugged and fed from the test thread; the port's calls may
-// come from any thread. One fake at a time: the table's plain functions find it through the
-// one instance that is alive.
+// come from any thread. As on Windows, CancelIo ends only the reads the calling thread started
+// (WinUsb_AbortPipe ends any). One fake at a time: the table's plain functions find it through
+// the one instance that is alive.
 
 #include <condition_variable>
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tablet/protocol/tablet_protocol.h"
@@ -66,6 +68,12 @@ class FakeWinUsb {
     // (as a transfer that completed after all).
     void HoldCancellations();
     void ReleaseCancellations(std::optional<PenReportBytes> lateBytes = std::nullopt);
+    // The stack ends the device's pending read as aborted on its own, as on a surprise removal
+    // or a reset of the pipe, without CancelIo or WinUsb_AbortPipe. False when none is pending.
+    bool AbortPendingRead(const std::wstring& path = FakeUsbDevice{}.path);
+    // Time for the port's waits (WaitForMultipleObjects) passes only here: the wait under way,
+    // or else the next one, ends as timed out. Waits with a limit still end at it as well.
+    void ExpireWait();
     // Waits until a read is pending, or a cancellation asked for (while held).
     bool WaitForPendingRead(std::chrono::milliseconds limit = std::chrono::seconds(20));
     bool WaitForCancelRequest(std::chrono::milliseconds limit = std::chrono::seconds(20));
@@ -93,9 +101,11 @@ class FakeWinUsb {
         int readsCompleted = 0;  // with data
         int cancelIo = 0;
         int abortPipe = 0;
-        int readsRefused = 0;        // a read asked for on a device that is gone
-        int readsAtOnce = 0;         // a read started while another was pending on the handle
-        int callsOnDeadHandles = 0;  // calls after a handle was released
+        int readsRefused = 0;         // a read asked for on a device that is gone
+        int readsAtOnce = 0;          // a read started while another was pending on the handle
+        int readsAbortedByStack = 0;  // AbortPendingRead
+        int waits = 0;                // WaitForMultipleObjects calls begun
+        int callsOnDeadHandles = 0;   // calls after a handle was released
         ULONG lastReadLength = 0;
         UCHAR lastReadPipe = 0;
     };
@@ -116,6 +126,7 @@ class FakeWinUsb {
         ULONG length = 0;
         LPOVERLAPPED overlapped = nullptr;
         bool cancelAsked = false;
+        std::thread::id thread;  // the one that started it: the only one CancelIo ends it for
     };
     struct File {
         std::wstring path;
@@ -151,6 +162,7 @@ class FakeWinUsb {
                                           DWORD, HANDLE);
     static BOOL WINAPI Close(HANDLE);
     static BOOL WINAPI OverlappedResult(HANDLE, LPOVERLAPPED, LPDWORD, BOOL);
+    static DWORD WINAPI Wait(DWORD, const HANDLE*, BOOL, DWORD);
     static BOOL WINAPI Cancel(HANDLE);
     static BOOL WINAPI Initialize(HANDLE, PWINUSB_INTERFACE_HANDLE);
     static BOOL WINAPI Free(WINUSB_INTERFACE_HANDLE);
@@ -172,6 +184,7 @@ class FakeWinUsb {
     std::map<std::uintptr_t, std::uintptr_t> usbHandles_;  // WinUSB handle -> device handle
     std::uintptr_t nextHandle_ = 0x4000;
     bool holdCancellations_ = false;
+    HANDLE expireWait_ = nullptr;  // auto reset: ExpireWait
     bool failClassLookup_ = false;
     std::vector<ControlCall> controlCalls_;
     Counts counts_;

@@ -2,59 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <vector>
 
 #include "tablet/reader_flag.h"
 #include "tablet/sim/sim_tablet.h"
 #include "tablet/tablet_link.h"
+#include "tests/tablet/recording_sink.h"
 #include "tests/tablet/tablet_test_support.h"
 
 namespace ondrel {
 namespace {
 
 using namespace std::chrono_literals;
+using test::RecordingSink;
 using test::Report;
-
-// A sink on the reader's own thread; it can hold the reader inside a hand-over.
-class RecordingSink final : public ReportSink {
-  public:
-    void HandOver(const std::uint8_t* report) override {
-        std::unique_lock lock(mutex_);
-        PenReportBytes bytes;
-        std::copy_n(report, bytes.size(), bytes.begin());
-        reports_.push_back(bytes);
-        ++inside_;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return !holding_; });
-        --inside_;
-    }
-    void Hold(bool hold) {
-        std::lock_guard lock(mutex_);
-        holding_ = hold;
-        changed_.notify_all();
-    }
-    bool WaitForReports(std::size_t count) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, 20s, [&] { return reports_.size() >= count; });
-    }
-    std::vector<PenReportBytes> reports() {
-        std::lock_guard lock(mutex_);
-        return reports_;
-    }
-    int inside() {
-        std::lock_guard lock(mutex_);
-        return inside_;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<PenReportBytes> reports_;
-    bool holding_ = false;
-    int inside_ = 0;
-};
 
 class ReportReaderTest : public ::testing::Test {
   protected:

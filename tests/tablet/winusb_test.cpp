@@ -12,10 +12,12 @@
 #include <thread>
 
 #include "tablet/reader_flag.h"
+#include "tablet/report_reader.h"
 #include "tablet/sim/sim_script.h"
 #include "tablet/tablet_connection.h"
 #include "tablet/usb/winusb_port_win.h"
 #include "tests/tablet/fake_winusb_api.h"
+#include "tests/tablet/recording_sink.h"
 #include "tests/tablet/tablet_test_support.h"
 
 namespace ondrel {
@@ -404,6 +406,46 @@ TEST_F(WinUsbDeviceTest, CloseWaitsForThePendingTransferBeforeReleasingTheHandle
     // A closed device starts no read and makes no call on its released handles.
     EXPECT_EQ(device->Read(0x81, buffer, 10ms).outcome, ReadOutcome::NotStarted);
     EXPECT_LT(device->ControlTransfer(MakeDescriptorRequest(1), buffer), 0);
+}
+
+TEST_F(WinUsbDeviceTest, AReadTheStackAbortsOnItsOwnIsWaitedOutThenTheReaderReadsOn) {
+    g_readerRunning = true;
+    test::RecordingSink sink;
+    // A turn of an hour: only the fake's ExpireWait ends a wait here.
+    std::shared_ptr<ReaderThread> reader = StartReader(device, 0x81, sink, 1h);
+    ASSERT_NE(reader, nullptr);
+    ASSERT_TRUE(fake.WaitForPendingRead());
+    ASSERT_TRUE(fake.AbortPendingRead());
+
+    // The read's wait ends, and the next wait begins with no read started in between: the
+    // reader does not spin on reads that end at once.
+    ASSERT_TRUE(fake.WaitForCounts([](const FakeWinUsb::Counts& c) { return c.waits >= 2; }));
+    EXPECT_EQ(fake.counts().readsStarted, 1);
+    EXPECT_EQ(fake.counts().readsAbortedByStack, 1);
+
+    // Once the turn is over the reader reads again, and a report gets through.
+    fake.ExpireWait();
+    ASSERT_TRUE(
+        fake.WaitForCounts([](const FakeWinUsb::Counts& c) { return c.readsStarted == 2; }));
+    fake.SendReport(Report(7, 8, 9));
+    ASSERT_TRUE(sink.WaitForReports(1));
+    EXPECT_EQ(sink.reports().front(), Report(7, 8, 9));
+    EXPECT_FALSE(reader->finished());
+
+    reader->Stop();
+    reader->Join();
+    EXPECT_TRUE(reader->finished());
+}
+
+TEST_F(WinUsbDeviceTest, CloseEndsTheWaitAfterAReadTheStackAborted) {
+    std::thread reader = ReadOnThread(1h);
+    ASSERT_TRUE(fake.WaitForPendingRead());
+    ASSERT_TRUE(fake.AbortPendingRead());
+    ASSERT_TRUE(fake.WaitForCounts([](const FakeWinUsb::Counts& c) { return c.waits >= 2; }));
+    device->Close();  // would wait for the hour otherwise
+    reader.join();
+    EXPECT_EQ(result.outcome, ReadOutcome::Cancelled);
+    EXPECT_EQ(fake.counts().readsStarted, 1);
 }
 
 TEST_F(WinUsbDeviceTest, AReadOnAGoneDeviceFailsAtOnceAndAnOutPipeIsNeverRead) {
