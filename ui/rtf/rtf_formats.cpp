@@ -84,9 +84,18 @@ int RtfFormatResolver::CodePageFor(const RtfCharState& state) const {
     return documentCodePage;
 }
 
-bool RtfFormatResolver::IsSymbolFont(const RtfCharState& state) const {
+SymbolFont RtfFormatResolver::SymbolFontFor(const RtfCharState& state) const {
     const RtfFont* font = FontFor(state);
-    return font != nullptr && font->charset == 2;
+    return font == nullptr ? SymbolFont::None : SymbolFontOf(font->name, font->charset);
+}
+
+int RtfFormatResolver::FontNamed(const QString& name) const {
+    for (const auto& [index, font] : fonts) {
+        if (font.name.compare(name, Qt::CaseInsensitive) == 0) {
+            return index;
+        }
+    }
+    return -1;
 }
 
 std::optional<QColor> RtfFormatResolver::Color(int index) const {
@@ -105,7 +114,8 @@ const QTextCharFormat& RtfFormatResolver::CharFormat(const RtfCharState& state) 
     // Symbol-charset fonts (Symbol, Wingdings) number their glyphs in their own way; their
     // characters are mapped to Unicode and drawn with an ordinary font instead.
     if (const RtfFont* font = FontFor(state);
-        font != nullptr && !font->name.isEmpty() && font->charset != 2) {
+        font != nullptr && !font->name.isEmpty() &&
+        SymbolFontOf(font->name, font->charset) == SymbolFont::None) {
         format.setFontFamilies(QStringList{font->name});
         format.setFontStyleHint(font->hint);
     }
@@ -119,6 +129,11 @@ const QTextCharFormat& RtfFormatResolver::CharFormat(const RtfCharState& state) 
     format.setFontItalic(italic);
     format.setFontUnderline(state.underline);
     format.setFontStrikeOut(state.strike);
+    if (state.caps) {
+        format.setFontCapitalization(QFont::AllUppercase);
+    } else if (state.smallCaps) {
+        format.setFontCapitalization(QFont::SmallCaps);
+    }
     if (state.script > 0) {
         format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     } else if (state.script < 0) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/rtf/rtf_state.h"
+#include "ui/rtf/rtf_symbol_font.h"
 
 namespace ondrel {
 
@@ -35,7 +36,10 @@ class RtfFormatResolver {
 
     // Code page in which the bytes of text in this state are written.
     int CodePageFor(const RtfCharState& state) const;
-    bool IsSymbolFont(const RtfCharState& state) const;
+    // The symbol font (Symbol, Wingdings) text in this state is written in, if any.
+    SymbolFont SymbolFontFor(const RtfCharState& state) const;
+    // The font-table entry of that name; -1 when there is none.
+    int FontNamed(const QString& name) const;
 
     // Cached for the last state asked: runs in a row mostly share their state.
     const QTextCharFormat& CharFormat(const RtfCharState& state);

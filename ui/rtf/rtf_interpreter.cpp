@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/rtf/rtf_fields.h"
+#include "ui/rtf/rtf_metafile.h"
+#include "ui/rtf/rtf_picture_content.h"
 #include "ui/rtf/rtf_properties.h"
 
 namespace ondrel {
@@ -15,6 +18,11 @@ constexpr int kMaxUnicodeSkip = 16;
 constexpr int kMaxListStart = 32767;
 constexpr qsizetype kMaxHeldSpace = 64;  // spaces of a list label held until its text
 constexpr char16_t kReplacement = 0xFFFD;
+constexpr std::size_t kMaxFields = 16;        // fields inside fields
+constexpr qsizetype kMaxInstruction = 256;    // what a field's instruction is read of
+constexpr std::size_t kMaxPropertyName = 32;  // a shape property's name
+constexpr qsizetype kMaxLegacyText = 32;      // text before or after a legacy number
+constexpr QSize kDefaultPictureSize(64, 64);  // a picture that declares no size
 
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -51,18 +59,6 @@ QString Sanitized(const QString& text) {
     return result;
 }
 
-// Symbol-font bullets written as private-use characters (\u-3913 in a \fcharset2 font).
-char16_t MapSymbolFont(char16_t unit) {
-    switch (unit) {
-        case 0xF0B7:
-            return 0x2022;
-        case 0xF0A7:
-            return 0x25AA;
-        default:
-            return unit;
-    }
-}
-
 bool IsDestinationWord(RtfKeyword keyword) {
     switch (keyword) {
         case K::FontTable:
@@ -82,6 +78,18 @@ bool IsDestinationWord(RtfKeyword keyword) {
         case K::ListOverrideTable:
         case K::ListOverride:
         case K::ListOverrideLevel:
+        case K::Footnote:
+        case K::FieldInstruction:
+        case K::FormField:
+        case K::ShapeInstance:
+        case K::ShapeText:
+        case K::ShapeProperty:
+        case K::ShapePropertyName:
+        case K::ShapePropertyValue:
+        case K::DrawingObject:
+        case K::LegacyNumbering:
+        case K::LegacyTextBefore:
+        case K::LegacyTextAfter:
             return true;
         default:
             return false;
@@ -106,14 +114,33 @@ bool IsListDefinition(RtfDestination destination) {
 
 }  // namespace
 
-RtfInterpreter::RtfInterpreter(QTextDocument* target) : builder_(target) {
+RtfInterpreter::RtfInterpreter(QTextDocument* target, const RtfLimits& limits)
+    : limits_(limits), builder_(target), pictureBudget_(limits) {
     stack_.reserve(64);
     stack_.emplace_back();
     builder_.SetDefaultTabDistance(720);  // half an inch unless \deftab says otherwise
 }
 
 bool RtfInterpreter::InTable() {
-    return State().para.inTable || rowOpen_;
+    // A note or a text box opens no row of the table around it.
+    const RtfGroupState& state = State();
+    return state.para.inTable || (rowOpen_ && !state.note && state.boxDepth == 0);
+}
+
+RtfDocumentBuilder& RtfInterpreter::Out(bool note) {
+    return note && notesBuilder_ ? *notesBuilder_ : builder_;
+}
+
+const std::array<bool, 256>* RtfInterpreter::LeadBytes() {
+    const RtfGroupState& state = State();
+    switch (state.destination) {
+        case RtfDestination::Picture:
+            return nullptr;
+        case RtfDestination::Body:
+            return LeadBytesOf(formats_.CodePageFor(state.chars));
+        default:
+            return LeadBytesOf(formats_.documentCodePage);
+    }
 }
 
 bool RtfInterpreter::ConsumeFallback() {
@@ -147,13 +174,20 @@ void RtfInterpreter::OnGroupEnd() {
     if (stack_.size() <= 1) {
         return;  // a stray '}' after the document group: the rest is still read
     }
+    ClosingGroup(stack_.back(), stack_[stack_.size() - 2]);
     const RtfDestination closed = State().destination;
     stack_.pop_back();
+    while (!fields_.empty() && fields_.back().depth > stack_.size()) {
+        FinishField();
+    }
     const RtfDestination open = State().destination;
     if (closed == open) {
         return;
     }
     switch (closed) {
+        case RtfDestination::LegacyNumbering:
+            State().para.legacyNumber = legacyBeingRead_;
+            break;
         case RtfDestination::Picture:
             FinishPicture();
             break;
@@ -171,6 +205,18 @@ void RtfInterpreter::OnGroupEnd() {
             break;
         default:
             break;
+    }
+}
+
+// A footnote or a text box ends with its group; its last paragraph goes where it belongs.
+void RtfInterpreter::ClosingGroup(const RtfGroupState& closed, const RtfGroupState& parent) {
+    if (closed.boxDepth > parent.boxDepth) {
+        FlushPendingSurrogate();
+        FlushText();
+        Out(closed.note).EndBox();
+    }
+    if (closed.note && !parent.note) {
+        EndFootnote();
     }
 }
 
@@ -201,6 +247,9 @@ void RtfInterpreter::OnText(std::string_view bytes) {
         case RtfDestination::FontTable:
         case RtfDestination::LevelText:
         case RtfDestination::LevelNumbers:
+        case RtfDestination::ShapePropertyName:
+        case RtfDestination::FieldInstruction:
+        case RtfDestination::LegacyNumberText:
             AddBytes(bytes);
             break;
         case RtfDestination::ColorTable:
@@ -219,6 +268,11 @@ void RtfInterpreter::OnText(std::string_view bytes) {
         case RtfDestination::ListOverrides:
         case RtfDestination::ListOverride:
         case RtfDestination::ListOverrideLevel:
+        case RtfDestination::Shape:
+        case RtfDestination::ShapeProperty:
+        case RtfDestination::ShapePropertyValue:
+        case RtfDestination::FormField:
+        case RtfDestination::LegacyNumbering:
             break;
     }
 }
@@ -311,6 +365,20 @@ void RtfInterpreter::OnControlWord(std::string_view word, bool hasParam, std::in
         case RtfDestination::Picture:
             ApplyPictureWord(keyword, param);
             return;
+        case RtfDestination::Shape:
+        case RtfDestination::ShapeProperty:
+        case RtfDestination::ShapePropertyName:
+        case RtfDestination::ShapePropertyValue:
+            ApplyShapeWord(keyword);
+            return;
+        case RtfDestination::FieldInstruction:
+        case RtfDestination::FormField:
+            ApplyFieldWord(keyword, param);
+            return;
+        case RtfDestination::LegacyNumbering:
+        case RtfDestination::LegacyNumberText:
+            ApplyLegacyWord(keyword, word, param);
+            return;
         default:
             if (IsListDefinition(state.destination)) {
                 ApplyListWord(keyword, hasParam, param);
@@ -365,6 +433,32 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, bool hasParam, int param) {
         case K::Picture:
             state.destination = RtfDestination::Picture;
             picture_.emplace();
+            return;
+        case K::Footnote:
+            StartFootnote();
+            return;
+        case K::FootnoteMark:
+            ShowFootnoteMark();
+            return;
+        case K::Field:
+            if (fields_.size() < kMaxFields) {
+                fields_.emplace_back().depth = stack_.size();
+            }
+            return;
+        case K::FieldInstruction:
+            state.destination = !fields_.empty() && fields_.back().depth + 1 == stack_.size()
+                                    ? RtfDestination::FieldInstruction
+                                    : RtfDestination::Skip;
+            return;
+        case K::ShapeInstance:
+        case K::DrawingObject:
+        case K::ShapeProperty:
+        case K::ShapeText:
+            ApplyShapeWord(keyword);
+            return;
+        case K::LegacyNumbering:
+            state.destination = RtfDestination::LegacyNumbering;
+            legacy_.Start(legacyBeingRead_);
             return;
         case K::ListText:
             state.listLabel = true;
@@ -446,13 +540,13 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, bool hasParam, int param) {
             CountListParagraph();
             FlushPendingSurrogate();
             FlushText();
-            builder_.EndCell(ParagraphFormat());
+            Out().EndCell(ParagraphFormat());
             ParagraphEnded();
             return;
         case K::Row:
             FlushPendingSurrogate();
             FlushText();
-            builder_.EndRow();
+            Out().EndRow();
             rowOpen_ = false;
             return;
         default:
@@ -533,8 +627,23 @@ void RtfInterpreter::ApplyPictureWord(RtfKeyword keyword, int param) {
         case K::JpegBlip:
             picture_->kind = RtfPicture::Kind::Jpeg;
             break;
+        case K::EmfBlip:
+            picture_->kind = RtfPicture::Kind::Emf;
+            break;
+        case K::WmfBlip:
+            picture_->kind = RtfPicture::Kind::Wmf;
+            break;
+        case K::DibBlip:
+            picture_->kind = RtfPicture::Kind::Dib;
+            break;
         case K::OtherBlip:
             picture_->kind = RtfPicture::Kind::Other;
+            break;
+        case K::PicWidth:
+            picture_->width = param;
+            break;
+        case K::PicHeight:
+            picture_->height = param;
             break;
         case K::PicGoalWidth:
             picture_->goalWidth = param;
@@ -650,21 +759,27 @@ void RtfInterpreter::ApplyListLevelWord(RtfKeyword keyword, bool hasParam, int p
 }
 
 void RtfInterpreter::CountListParagraph() {
-    if (paragraphCounted_) {
+    if (paragraph_.counted) {
         return;
     }
-    paragraphCounted_ = true;
+    paragraph_.counted = true;
     const RtfGroupState& state = State();
-    if (state.para.listOverride < 0) {
+    QString text;
+    if (state.para.listOverride >= 0) {
+        const auto label = numbering_.Next(lists_, state.para.listOverride, state.para.listLevel);
+        if (!label) {
+            return;
+        }
+        paragraph_.leftIndent = label->leftIndent;
+        paragraph_.firstIndent = label->firstIndent;
+        text = label->text;
+    } else if (state.para.legacyNumber >= 0) {
+        text = legacy_.Next(state.para.legacyNumber);
+    } else {
+        legacy_.Interrupt();
         return;
     }
-    const auto label = numbering_.Next(lists_, state.para.listOverride, state.para.listLevel);
-    if (!label) {
-        return;
-    }
-    listLeftIndent_ = label->leftIndent;
-    listFirstIndent_ = label->firstIndent;
-    if (paragraphHasListText_ || label->text.isEmpty() || state.chars.hidden) {
+    if (paragraph_.hasListText || text.isEmpty() || state.chars.hidden) {
         return;  // the paragraph's own \listtext is its label
     }
     // The number in the look of the paragraph's text, without lines or shading.
@@ -675,25 +790,22 @@ void RtfInterpreter::CountListParagraph() {
     chars.background = 0;
     FlushPendingSurrogate();
     FlushText();
-    builder_.AddText(Sanitized(label->text), formats_.CharFormat(chars), InTable());
+    Out().AddText(Sanitized(text), formats_.CharFormat(chars), InTable());
 }
 
 void RtfInterpreter::ParagraphEnded() {
-    paragraphHasListText_ = false;
+    paragraph_ = ParagraphProgress{};
     listLabelSpace_.clear();
-    paragraphCounted_ = false;
-    listLeftIndent_.reset();
-    listFirstIndent_.reset();
 }
 
 QTextBlockFormat RtfInterpreter::ParagraphFormat() {
     const RtfParaState& own = State().para;
-    if (own.ownIndent || (!listLeftIndent_ && !listFirstIndent_)) {
+    if (own.ownIndent || (!paragraph_.leftIndent && !paragraph_.firstIndent)) {
         return formats_.BlockFormat(own);
     }
     RtfParaState para = own;
-    para.leftIndent = listLeftIndent_.value_or(para.leftIndent);
-    para.firstIndent = listFirstIndent_.value_or(para.firstIndent);
+    para.leftIndent = paragraph_.leftIndent.value_or(para.leftIndent);
+    para.firstIndent = paragraph_.firstIndent.value_or(para.firstIndent);
     return formats_.BlockFormat(para);
 }
 
@@ -712,24 +824,85 @@ void RtfInterpreter::FinishPicture() {
     }
     const RtfPicture picture = std::move(*picture_);
     picture_.reset();
-    if (State().destination != RtfDestination::Body) {
+    const RtfDestination destination = State().destination;
+    // A shape's picture is its "pib" property; the shape's other pictures are not its look.
+    if (destination == RtfDestination::Body ||
+        (destination == RtfDestination::ShapePropertyValue && shapePropertyName_ == "pib")) {
+        ShowPicture(picture);
+    }
+}
+
+void RtfInterpreter::ShowPicture(const RtfPicture& picture) {
+    const int number = ++pictureCount_;
+    const bool inTable = InTable();
+    QSizeF size = picture.DisplaySize();
+    const auto place = [&](auto&& add) {
+        CountListParagraph();
+        FlushPendingSurrogate();
+        FlushText();
+        add(Out());
+    };
+    const auto placeholder = [&] {
+        place([&](RtfDocumentBuilder& out) {
+            out.AddPlaceholder(size.isEmpty() ? QSizeF(kDefaultPictureSize) : size, inTable);
+        });
+    };
+    if (picture.TooLarge()) {
+        RtfPictureBudget::LeaveOutData(number, RtfPicture::kMaxBytes);
+        placeholder();
         return;
     }
-    const QByteArray data = picture.ImageData();
-    if (data.isEmpty()) {
-        return;  // WMF, EMF, bitmaps and damaged data are not shown
+    const RtfPictureContent content = IdentifyPicture(picture.Data(), picture.kind);
+    switch (content.format) {
+        case RtfPictureContent::Format::Image:
+            if (!pictureBudget_.Take(number, content.pixels)) {
+                if (size.isEmpty()) {
+                    size = QSizeF(content.pixels.boundedTo(QSize(2000, 2000)));
+                }
+                placeholder();
+                return;
+            }
+            place([&](RtfDocumentBuilder& out) { out.AddImage(content.data, size, inTable); });
+            return;
+        case RtfPictureContent::Format::Wmf:
+        case RtfPictureContent::Format::Emf: {
+            const QSize pixels = size.isEmpty() ? kDefaultPictureSize : size.toSize();
+            if (pictureBudget_.Take(number, pixels)) {
+                const QImage image = RenderMetafile(
+                    content.data, content.format == RtfPictureContent::Format::Emf, pixels);
+                if (!image.isNull()) {
+                    place([&](RtfDocumentBuilder& out) { out.AddImage(image, size, inTable); });
+                    return;
+                }
+                pictureBudget_.GiveBack(pixels);
+            }
+            placeholder();
+            return;
+        }
+        case RtfPictureContent::Format::None:
+            // Data the view cannot draw keeps its place where its kind or size is known.
+            if (picture.IsMetafileKind() || picture.kind == RtfPicture::Kind::Other ||
+                !size.isEmpty()) {
+                placeholder();
+            }
+            return;
     }
-    CountListParagraph();
-    FlushPendingSurrogate();
-    FlushText();
-    builder_.AddImage(data, picture.DisplaySize(), InTable());
 }
 
 void RtfInterpreter::AddBytes(std::string_view bytes) {
     const RtfDestination destination = State().destination;
-    if (destination == RtfDestination::Body || destination == RtfDestination::FontTable ||
-        destination == RtfDestination::LevelText || destination == RtfDestination::LevelNumbers) {
-        pendingBytes_.append(bytes);
+    switch (destination) {
+        case RtfDestination::Body:
+        case RtfDestination::FontTable:
+        case RtfDestination::LevelText:
+        case RtfDestination::LevelNumbers:
+        case RtfDestination::ShapePropertyName:
+        case RtfDestination::FieldInstruction:
+        case RtfDestination::LegacyNumberText:
+            pendingBytes_.append(bytes);
+            break;
+        default:
+            break;
     }
 }
 
@@ -759,7 +932,31 @@ void RtfInterpreter::FlushBytes() {
     } else if (State().destination == RtfDestination::LevelNumbers) {
         lists_.AddLevelNumbers(pendingBytes_);
     } else if (State().destination == RtfDestination::Body) {
-        EmitText(decoder_.Decode(formats_.CodePageFor(State().chars), bytes));
+        const RtfCharState& chars = State().chars;
+        const SymbolFont symbol = formats_.SymbolFontFor(chars);
+        EmitText(symbol != SymbolFont::None ? DecodeSymbolFont(symbol, bytes)
+                                            : decoder_.Decode(formats_.CodePageFor(chars), bytes));
+    } else if (State().destination == RtfDestination::ShapePropertyName) {
+        shapePropertyName_.append(
+            pendingBytes_, 0,
+            kMaxPropertyName - std::min(kMaxPropertyName, shapePropertyName_.size()));
+    } else if (State().destination == RtfDestination::FieldInstruction) {
+        if (!fields_.empty() && fields_.back().instruction.size() < kMaxInstruction) {
+            fields_.back().instruction += decoder_.Decode(formats_.documentCodePage, bytes);
+        }
+    } else if (State().destination == RtfDestination::LegacyNumberText) {
+        RtfCharState chars;
+        if (const RtfLegacyNumber* number = legacy_.Definition(legacyBeingRead_)) {
+            chars.font = number->font;
+        }
+        const SymbolFont symbol = formats_.SymbolFontFor(chars);
+        const QString text = symbol != SymbolFont::None
+                                 ? DecodeSymbolFont(symbol, bytes)
+                                 : decoder_.Decode(formats_.CodePageFor(chars), bytes);
+        if (RtfLegacyNumber* number = legacy_.Mutable(legacyBeingRead_)) {
+            QString& target = legacyTextAfter_ ? number->after : number->before;
+            target += text.left(kMaxLegacyText - target.size());
+        }
     }
     pendingBytes_.clear();
 }
@@ -788,9 +985,7 @@ void RtfInterpreter::EmitUnicode(std::int32_t value) {
         EmitText(QString(pair, 2));
         return;
     }
-    if (formats_.IsSymbolFont(State().chars)) {
-        unit = MapSymbolFont(unit);
-    }
+    unit = SymbolFontCharacter(formats_.SymbolFontFor(State().chars), unit);
     EmitText(QString(QChar(unit)));
 }
 
@@ -811,8 +1006,12 @@ void RtfInterpreter::AppendOutput(const QString& text) {
     if (state.destination != RtfDestination::Body || state.chars.hidden || text.isEmpty()) {
         return;
     }
+    if (!fields_.empty()) {
+        fields_.back().shown = true;
+    }
     if (!pendingText_.isEmpty() &&
-        (pendingTextState_ != state.chars || pendingTextInTable_ != InTable())) {
+        (pendingTextState_ != state.chars || pendingTextInTable_ != InTable() ||
+         pendingTextInNote_ != state.note)) {
         FlushText();
     }
     QString shown = Sanitized(text);
@@ -826,15 +1025,16 @@ void RtfInterpreter::AppendOutput(const QString& text) {
             return;
         }
         listLabelHasText_ = true;
-        paragraphHasListText_ = true;
+        paragraph_.hasListText = true;
         shown.prepend(std::exchange(listLabelSpace_, QString()));
     }
-    if (!state.listLabel && !paragraphCounted_) {
+    if (!state.listLabel && !paragraph_.counted) {
         CountListParagraph();
     }
     if (pendingText_.isEmpty()) {
         pendingTextState_ = state.chars;
         pendingTextInTable_ = InTable();
+        pendingTextInNote_ = state.note;
     }
     pendingText_.append(shown);
 }
@@ -843,7 +1043,8 @@ void RtfInterpreter::FlushText() {
     if (pendingText_.isEmpty()) {
         return;
     }
-    builder_.AddText(pendingText_, formats_.CharFormat(pendingTextState_), pendingTextInTable_);
+    Out(pendingTextInNote_)
+        .AddText(pendingText_, formats_.CharFormat(pendingTextState_), pendingTextInTable_);
     pendingText_.clear();
 }
 
@@ -851,7 +1052,7 @@ void RtfInterpreter::EndParagraph() {
     CountListParagraph();
     FlushPendingSurrogate();
     FlushText();
-    builder_.EndParagraph(ParagraphFormat(), InTable());
+    Out().EndParagraph(ParagraphFormat(), InTable());
     ParagraphEnded();
 }
 
@@ -859,7 +1060,232 @@ void RtfInterpreter::Finish() {
     FlushBytes();
     FlushPendingSurrogate();
     FlushText();
-    builder_.Finish(ParagraphFormat());
+    // A document cut off inside a note: what was read of it is kept (a text box the builder
+    // closes itself).
+    if (State().note) {
+        EndFootnote();
+    }
+    if (notesBuilder_) {
+        notesBuilder_->Finish(QTextBlockFormat());
+    }
+    builder_.Finish(ParagraphFormat(), notes_.get());
+}
+
+void RtfInterpreter::StartFootnote() {
+    RtfGroupState& state = State();
+    if (state.note) {
+        return;  // a note inside a note is part of it
+    }
+    FlushPendingSurrogate();
+    FlushText();
+    if (!notes_) {
+        notes_ = std::make_unique<QTextDocument>();
+        notes_->setUndoRedoEnabled(false);
+        // Pictures of the notes are kept by the document that shows them.
+        notesBuilder_ = std::make_unique<RtfDocumentBuilder>(notes_.get(), builder_.Document(),
+                                                             QStringLiteral("rtf-note-image-"));
+    }
+    if (footnoteClaimed_ >= footnoteCount_) {
+        ++footnoteCount_;  // a note whose mark in the text is not \chftn still has a number
+    }
+    footnoteClaimed_ = footnoteCount_;
+    noteNumber_ = footnoteCount_;
+    state.note = true;
+    bodyParagraph_ = std::exchange(paragraph_, ParagraphProgress{});
+}
+
+void RtfInterpreter::EndFootnote() {
+    FlushPendingSurrogate();
+    FlushText();
+    if (notesBuilder_ && notesBuilder_->ParagraphOpen()) {
+        notesBuilder_->EndParagraph(ParagraphFormat(), false);
+    }
+    paragraph_ = bodyParagraph_;
+}
+
+void RtfInterpreter::ShowFootnoteMark() {
+    if (!State().note) {
+        ++footnoteCount_;
+        EmitText(QString::number(footnoteCount_));
+    } else {
+        EmitText(QString::number(noteNumber_));
+    }
+}
+
+void RtfInterpreter::StartTextBox() {
+    RtfGroupState& state = State();
+    state.destination = RtfDestination::Body;
+    FlushPendingSurrogate();
+    FlushText();
+    if (Out().StartBox(InTable())) {
+        ++state.boxDepth;
+    }
+}
+
+bool RtfInterpreter::ApplyShapeWord(RtfKeyword keyword) {
+    RtfGroupState& state = State();
+    switch (keyword) {
+        case K::ShapeInstance:
+        case K::DrawingObject:
+            state.destination = RtfDestination::Shape;
+            return true;
+        case K::ShapeText:
+            StartTextBox();
+            return true;
+        case K::ShapeProperty:
+            state.destination = RtfDestination::ShapeProperty;
+            return true;
+        case K::ShapePropertyName:
+            if (state.destination == RtfDestination::ShapeProperty) {
+                state.destination = RtfDestination::ShapePropertyName;
+                shapePropertyName_.clear();
+            }
+            return true;
+        case K::ShapePropertyValue:
+            if (state.destination == RtfDestination::ShapeProperty) {
+                state.destination = RtfDestination::ShapePropertyValue;
+            }
+            return true;
+        case K::Picture:
+            if (state.destination == RtfDestination::ShapePropertyValue) {
+                state.destination = RtfDestination::Picture;
+                picture_.emplace();
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+void RtfInterpreter::ApplyFieldWord(RtfKeyword keyword, int param) {
+    if (fields_.empty()) {
+        return;
+    }
+    Field& field = fields_.back();
+    switch (keyword) {
+        case K::FormField:
+            State().destination = RtfDestination::FormField;
+            break;
+        case K::FormFieldResult:
+            field.result = param;
+            break;
+        case K::FormFieldDefault:
+            field.defaultResult = param;
+            break;
+        case K::Unicode:
+            if (State().destination == RtfDestination::FieldInstruction &&
+                field.instruction.size() < kMaxInstruction) {
+                field.instruction.append(QChar(static_cast<char16_t>(param & 0xFFFF)));
+            }
+            fallbackLeft_ = State().unicodeSkip;
+            break;
+        default:
+            break;
+    }
+}
+
+void RtfInterpreter::ApplyLegacyWord(RtfKeyword keyword, std::string_view word, int param) {
+    RtfLegacyNumber* number = legacy_.Mutable(legacyBeingRead_);
+    if (number == nullptr) {
+        return;
+    }
+    switch (keyword) {
+        case K::LegacyLevelBody:
+            number->level = 0;
+            number->bullet = false;
+            break;
+        case K::LegacyLevelBullet:
+            number->level = 0;
+            number->bullet = true;
+            break;
+        case K::LegacyLevel:
+            number->level = std::clamp(param, 1, 9);
+            break;
+        case K::LegacyFormat:
+            if (word == "pnucltr") {
+                number->format = RtfNumberFormat::UpperLetter;
+            } else if (word == "pnlcltr") {
+                number->format = RtfNumberFormat::LowerLetter;
+            } else if (word == "pnucrm") {
+                number->format = RtfNumberFormat::UpperRoman;
+            } else if (word == "pnlcrm") {
+                number->format = RtfNumberFormat::LowerRoman;
+            } else {
+                number->format = RtfNumberFormat::Decimal;
+            }
+            break;
+        case K::LegacyStart:
+            number->start = std::clamp(param, 0, kMaxListStart);
+            break;
+        case K::LegacyFont:
+            number->font = param;
+            break;
+        case K::LegacyTextBefore:
+        case K::LegacyTextAfter:
+            State().destination = RtfDestination::LegacyNumberText;
+            legacyTextAfter_ = keyword == K::LegacyTextAfter;
+            break;
+        case K::Unicode:
+            if (State().destination == RtfDestination::LegacyNumberText) {
+                QString& target = legacyTextAfter_ ? number->after : number->before;
+                if (target.size() < kMaxLegacyText) {
+                    target.append(QChar(SymbolFontCharacter(
+                        formats_.SymbolFontFor(RtfCharState{.font = number->font}),
+                        static_cast<char16_t>(param & 0xFFFF))));
+                }
+            }
+            fallbackLeft_ = State().unicodeSkip;
+            break;
+        default:
+            break;
+    }
+}
+
+void RtfInterpreter::FinishField() {
+    const Field field = std::move(fields_.back());
+    fields_.pop_back();
+    if (field.shown) {
+        if (!fields_.empty()) {
+            fields_.back().shown = true;
+        }
+        return;
+    }
+    ShowEmptyField(field);
+}
+
+// Word writes no result for a symbol or a check box; the view makes it from the instruction.
+void RtfInterpreter::ShowEmptyField(const Field& field) {
+    if (IsCheckBoxField(field.instruction)) {
+        const int value = field.result != 25 ? field.result : field.defaultResult;
+        EmitText(QString(QChar(value == 1 ? 0x2612 : 0x2610)));
+        return;
+    }
+    const auto symbol = ParseSymbolField(field.instruction);
+    if (!symbol) {
+        return;
+    }
+    RtfCharState& chars = State().chars;
+    const RtfCharState around = chars;
+    const int font = symbol->font.isEmpty() ? -1 : formats_.FontNamed(symbol->font);
+    if (font >= 0) {
+        chars.font = font;
+        chars.doubleByte = false;
+    }
+    SymbolFont symbolFont = SymbolFontOf(symbol->font, -1);
+    if (symbolFont == SymbolFont::None && symbol->font.isEmpty()) {
+        symbolFont = formats_.SymbolFontFor(chars);
+    }
+    QString text;
+    if (symbolFont != SymbolFont::None) {
+        text = QChar(SymbolFontCharacter(symbolFont, static_cast<char16_t>(symbol->code)));
+    } else if (symbol->unicode || symbol->code > 0xFF) {
+        text = QChar(static_cast<char16_t>(symbol->code));
+    } else {
+        const char byte = static_cast<char>(symbol->code);
+        text = decoder_.Decode(formats_.CodePageFor(chars), QByteArrayView(&byte, 1));
+    }
+    EmitText(text);
+    chars = around;
 }
 
 }  // namespace ondrel
