@@ -12,8 +12,49 @@ namespace {
 
 constexpr int kLevels = 10;
 constexpr qsizetype kMaxLabel = 128;
+constexpr int kMaxStart = 32767;
+
+RtfNumberFormat LegacyFormat(std::string_view word) {
+    if (word == "pnucltr") {
+        return RtfNumberFormat::UpperLetter;
+    }
+    if (word == "pnlcltr") {
+        return RtfNumberFormat::LowerLetter;
+    }
+    if (word == "pnucrm") {
+        return RtfNumberFormat::UpperRoman;
+    }
+    if (word == "pnlcrm") {
+        return RtfNumberFormat::LowerRoman;
+    }
+    return RtfNumberFormat::Decimal;  // \pndec, and the spelt-out \pncard and \pnord
+}
 
 }  // namespace
+
+void RtfLegacyNumber::ApplyWord(RtfKeyword keyword, std::string_view word, int param) {
+    switch (keyword) {
+        case RtfKeyword::LegacyLevelBody:
+        case RtfKeyword::LegacyLevelBullet:
+            level = 0;
+            bullet = keyword == RtfKeyword::LegacyLevelBullet;
+            break;
+        case RtfKeyword::LegacyLevel:
+            level = std::clamp(param, 1, 9);
+            break;
+        case RtfKeyword::LegacyFormat:
+            format = LegacyFormat(word);
+            break;
+        case RtfKeyword::LegacyStart:
+            start = std::clamp(param, 0, kMaxStart);
+            break;
+        case RtfKeyword::LegacyFont:
+            font = param;
+            break;
+        default:
+            break;
+    }
+}
 
 RtfLegacyNumber* RtfLegacyNumbering::Start(int& index) {
     if (definitions_.size() >= kMaxDefinitions) {

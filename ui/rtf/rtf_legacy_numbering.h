@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <string_view>
 #include <vector>
 
+#include "ui/rtf/rtf_keywords.h"
 #include "ui/rtf/rtf_list_table.h"
 
 namespace ondrel {
@@ -17,6 +19,9 @@ struct RtfLegacyNumber {
     int font = -1;  // \pnf: the font of the texts before and after the number
     QString before;
     QString after;
+
+    // \pnlvlbody, \pnlvlblt, \pnlvlN, \pndec and the other formats, \pnstart, \pnf.
+    void ApplyWord(RtfKeyword keyword, std::string_view word, int param);
 
     bool operator==(const RtfLegacyNumber&) const = default;
 };

@@ -12,6 +12,50 @@ constexpr double kMaxPixels = 2000;  // the view is narrower; taller only adds h
 
 }  // namespace
 
+void RtfPicture::ApplyWord(RtfKeyword keyword, int param) {
+    using K = RtfKeyword;
+    switch (keyword) {
+        case K::PngBlip:
+            kind = Kind::Png;
+            break;
+        case K::JpegBlip:
+            kind = Kind::Jpeg;
+            break;
+        case K::EmfBlip:
+            kind = Kind::Emf;
+            break;
+        case K::WmfBlip:
+            kind = Kind::Wmf;
+            break;
+        case K::DibBlip:
+            kind = Kind::Dib;
+            break;
+        case K::OtherBlip:
+            kind = Kind::Other;
+            break;
+        case K::PicWidth:
+            width = param;
+            break;
+        case K::PicHeight:
+            height = param;
+            break;
+        case K::PicGoalWidth:
+            goalWidth = param;
+            break;
+        case K::PicGoalHeight:
+            goalHeight = param;
+            break;
+        case K::PicScaleX:
+            scaleX = param;
+            break;
+        case K::PicScaleY:
+            scaleY = param;
+            break;
+        default:
+            break;
+    }
+}
+
 void RtfPicture::AddHexDigits(std::string_view text) {
     if (tooLarge_) {
         return;

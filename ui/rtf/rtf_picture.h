@@ -4,6 +4,8 @@
 #include <QSizeF>
 #include <string_view>
 
+#include "ui/rtf/rtf_keywords.h"
+
 namespace ondrel {
 
 // Collects one \pict group: the kind its keyword announces, its sizes and its data (hex digits
@@ -21,6 +23,8 @@ class RtfPicture {
     int scaleX = 100;    // percent
     int scaleY = 100;
 
+    // The picture's own words: its kind and sizes.
+    void ApplyWord(RtfKeyword keyword, int param);
     void AddHexDigits(std::string_view text);
     void AddBinary(std::string_view bytes);
 

@@ -59,8 +59,9 @@ void RtfStreamReader::Feed(const char* data, std::size_t size) {
         if (!cut_) {
             cut_ = true;
             qCWarning(lcTerms).noquote()
-                << QStringLiteral("the agreement is larger than %1 bytes: the view shows what "
-                                  "its first %1 bytes hold, the rest is left out")
+                << QStringLiteral(
+                       "the agreement is larger than %1 bytes: the view shows what "
+                       "its first %1 bytes hold, the rest is left out")
                        .arg(limits_.documentBytes);
         }
         size = limits_.documentBytes - read_;
