@@ -60,6 +60,17 @@ QList<QTextOption::Tab> TabStops(const RtfParaState& state) {
 
 }  // namespace
 
+SymbolFont RtfFont::Symbol() const {
+    if (symbol_) {
+        return *symbol_;
+    }
+    const SymbolFont symbol = SymbolFontOf(name, charset);
+    if (nameComplete) {
+        symbol_ = symbol;
+    }
+    return symbol;
+}
+
 const RtfFont* RtfFormatResolver::FontFor(const RtfCharState& state) const {
     int index = state.font;
     if (state.doubleByte && state.assocFont >= 0) {
@@ -86,7 +97,7 @@ int RtfFormatResolver::CodePageFor(const RtfCharState& state) const {
 
 SymbolFont RtfFormatResolver::SymbolFontFor(const RtfCharState& state) const {
     const RtfFont* font = FontFor(state);
-    return font == nullptr ? SymbolFont::None : SymbolFontOf(font->name, font->charset);
+    return font == nullptr ? SymbolFont::None : font->Symbol();
 }
 
 int RtfFormatResolver::FontNamed(const QString& name) const {
@@ -114,8 +125,7 @@ const QTextCharFormat& RtfFormatResolver::CharFormat(const RtfCharState& state) 
     // Symbol-charset fonts (Symbol, Wingdings) number their glyphs in their own way; their
     // characters are mapped to Unicode and drawn with an ordinary font instead.
     if (const RtfFont* font = FontFor(state);
-        font != nullptr && !font->name.isEmpty() &&
-        SymbolFontOf(font->name, font->charset) == SymbolFont::None) {
+        font != nullptr && !font->name.isEmpty() && font->Symbol() == SymbolFont::None) {
         format.setFontFamilies(QStringList{font->name});
         format.setFontStyleHint(font->hint);
     }

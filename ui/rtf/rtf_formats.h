@@ -20,6 +20,12 @@ struct RtfFont {
     int codePage = 0;  // \cpg; 0 when the entry has none
     QFont::StyleHint hint = QFont::AnyStyle;
     bool nameComplete = false;  // the ';' that ends the name was read
+
+    // Which symbol font the entry is; worked out once its name is complete.
+    SymbolFont Symbol() const;
+
+  private:
+    mutable std::optional<SymbolFont> symbol_;
 };
 
 // The document's font and colour tables and the defaults that go with them; turns the
