@@ -239,15 +239,6 @@ void RtfInterpreter::OnText(std::string_view bytes) {
         return;
     }
     switch (State().destination) {
-        case RtfDestination::Body:
-        case RtfDestination::FontTable:
-        case RtfDestination::LevelText:
-        case RtfDestination::LevelNumbers:
-        case RtfDestination::ShapePropertyName:
-        case RtfDestination::FieldInstruction:
-        case RtfDestination::LegacyNumberText:
-            AddBytes(bytes);
-            break;
         case RtfDestination::ColorTable:
             AddColorTableText(bytes);
             break;
@@ -256,19 +247,8 @@ void RtfInterpreter::OnText(std::string_view bytes) {
                 picture_->AddHexDigits(bytes);
             }
             break;
-        case RtfDestination::Skip:
-        case RtfDestination::UprAnsi:
-        case RtfDestination::ListTable:
-        case RtfDestination::List:
-        case RtfDestination::ListLevel:
-        case RtfDestination::ListOverrides:
-        case RtfDestination::ListOverride:
-        case RtfDestination::ListOverrideLevel:
-        case RtfDestination::Shape:
-        case RtfDestination::ShapeProperty:
-        case RtfDestination::ShapePropertyValue:
-        case RtfDestination::FormField:
-        case RtfDestination::LegacyNumbering:
+        default:
+            AddBytes(bytes);
             break;
     }
 }
@@ -774,9 +754,9 @@ void RtfInterpreter::AddColorTableText(std::string_view bytes) {
     }
 }
 
+// Text is kept where a destination reads it (FlushBytes says what for) and dropped elsewhere.
 void RtfInterpreter::AddBytes(std::string_view bytes) {
-    const RtfDestination destination = State().destination;
-    switch (destination) {
+    switch (State().destination) {
         case RtfDestination::Body:
         case RtfDestination::FontTable:
         case RtfDestination::LevelText:
