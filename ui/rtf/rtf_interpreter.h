@@ -140,7 +140,7 @@ class RtfInterpreter : public RtfTokenSink {
     ParagraphProgress bodyParagraph_;  // the body's paragraph while a note is read
     int footnoteCount_ = 0;
     int footnoteClaimed_ = 0;  // the last number a note has taken
-    int noteNumber_ = 0;
+    int noteNumber_ = 0;       // of the note being read; 0 while it has none
 
     std::vector<Field> fields_;
     std::string shapePropertyName_;  // the \sn of the shape property being read

@@ -34,11 +34,10 @@ void RtfInterpreter::StartFootnote() {
         notesBuilder_ = std::make_unique<RtfDocumentBuilder>(notes_.get(), builder_.Document(),
                                                              QStringLiteral("rtf-note-image-"));
     }
-    if (footnoteClaimed_ >= footnoteCount_) {
-        ++footnoteCount_;  // a note whose mark in the text is not \chftn still has a number
-    }
+    // The note takes the number of the \chftn before it; a note with a mark of the writer's own
+    // ("*") takes none, unless it shows \chftn itself.
+    noteNumber_ = footnoteClaimed_ < footnoteCount_ ? footnoteCount_ : 0;
     footnoteClaimed_ = footnoteCount_;
-    noteNumber_ = footnoteCount_;
     state.note = true;
     bodyParagraph_ = std::exchange(paragraph_, ParagraphProgress{});
 }
@@ -57,6 +56,10 @@ void RtfInterpreter::ShowFootnoteMark() {
         ++footnoteCount_;
         EmitText(QString::number(footnoteCount_));
     } else {
+        if (noteNumber_ == 0) {
+            noteNumber_ = ++footnoteCount_;
+            footnoteClaimed_ = footnoteCount_;
+        }
         EmitText(QString::number(noteNumber_));
     }
 }

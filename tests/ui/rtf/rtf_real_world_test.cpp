@@ -124,11 +124,11 @@ TEST(RtfFootnotes, MarksStayInTheTextAndNumberedNotesFollowTheBody) {
 TEST(RtfFootnotes, PandocNoteAndANoteWithoutMark) {
     EXPECT_EQ(Lines(*ReadRtf(test::kPandocFootnote)),
               (QStringList{"Escorts are required1 everywhere.", "1\u00a0Except in the lobby."}));
-    // A note whose mark is the writer's own text still gets the next number; the body's text
-    // and paragraph go on around it.
-    const auto doc =
-        ReadRtf(R"({\rtf1 A*{\footnote * first}B{\super\chftn}{\footnote\chftn  second}C\par})");
-    EXPECT_EQ(Lines(*doc), (QStringList{"A*B2C", "* first", "2 second"}));
+    // A note whose mark is the writer's own text takes no number; the body's text and paragraph
+    // go on around it. A note that shows \chftn without one in the text takes the next number.
+    const auto doc = ReadRtf(
+        R"({\rtf1 A*{\footnote * first}B{\super\chftn}{\footnote\chftn  second}C{\footnote\chftn  third}\par})");
+    EXPECT_EQ(Lines(*doc), (QStringList{"A*B1C", "* first", "1 second", "2 third"}));
 }
 
 TEST(RtfLegacyLists, NumbersAndBulletsFromPnGroups) {
