@@ -2,7 +2,8 @@
 # Fuzzes the RTF reader with libFuzzer under AddressSanitizer + UndefinedBehaviorSanitizer.
 # Usage: scripts/fuzz-rtf.sh [SECONDS] [extra libFuzzer options...]   (default 600 seconds)
 # The corpus grows in build/fuzz/rtf-corpus (seeded from the shared RTF test files when they
-# are there); crashes, leaks and hangs are written to build/fuzz/rtf-artifacts.
+# are there, and from docs/screenshots); crashes, leaks and hangs are written to
+# build/fuzz/rtf-artifacts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-600}
@@ -21,6 +22,7 @@ shared=${ONDREL_SHARED_DIR:-$root/../shared}
 if [ -d "$shared/testdata/rtf" ]; then
     cp -n "$shared"/testdata/rtf/*.rtf "$corpus"/ 2>/dev/null || true
 fi
+cp -n "$root"/docs/screenshots/*.rtf "$corpus"/ 2>/dev/null || true
 printf '{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 x;}}\\f0 \\'"'"'b7\\'"'"'c3\\u-29761?{\\b x}\\par}' \
     >"$corpus/seed-small.rtf"
 

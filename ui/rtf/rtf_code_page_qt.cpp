@@ -49,6 +49,14 @@ const char* CodePageName(int codePage) {
             return "windows-1258";
         case 10000:
             return "macintosh";
+        case 10006:
+            return "x-mac-greek";
+        case 10007:
+            return "x-mac-cyrillic";
+        case 10029:
+            return "x-mac-centraleurroman";
+        case 10081:
+            return "x-mac-turkish";
         case 20936:
             return "GB2312";
         case 54936:

@@ -60,6 +60,17 @@ QList<QTextOption::Tab> TabStops(const RtfParaState& state) {
 
 }  // namespace
 
+SymbolFont RtfFont::Symbol() const {
+    if (symbol_) {
+        return *symbol_;
+    }
+    const SymbolFont symbol = SymbolFontOf(name, charset);
+    if (nameComplete) {
+        symbol_ = symbol;
+    }
+    return symbol;
+}
+
 const RtfFont* RtfFormatResolver::FontFor(const RtfCharState& state) const {
     int index = state.font;
     if (state.doubleByte && state.assocFont >= 0) {
@@ -84,9 +95,18 @@ int RtfFormatResolver::CodePageFor(const RtfCharState& state) const {
     return documentCodePage;
 }
 
-bool RtfFormatResolver::IsSymbolFont(const RtfCharState& state) const {
+SymbolFont RtfFormatResolver::SymbolFontFor(const RtfCharState& state) const {
     const RtfFont* font = FontFor(state);
-    return font != nullptr && font->charset == 2;
+    return font == nullptr ? SymbolFont::None : font->Symbol();
+}
+
+int RtfFormatResolver::FontNamed(const QString& name) const {
+    for (const auto& [index, font] : fonts) {
+        if (font.name.compare(name, Qt::CaseInsensitive) == 0) {
+            return index;
+        }
+    }
+    return -1;
 }
 
 std::optional<QColor> RtfFormatResolver::Color(int index) const {
@@ -105,7 +125,7 @@ const QTextCharFormat& RtfFormatResolver::CharFormat(const RtfCharState& state) 
     // Symbol-charset fonts (Symbol, Wingdings) number their glyphs in their own way; their
     // characters are mapped to Unicode and drawn with an ordinary font instead.
     if (const RtfFont* font = FontFor(state);
-        font != nullptr && !font->name.isEmpty() && font->charset != 2) {
+        font != nullptr && !font->name.isEmpty() && font->Symbol() == SymbolFont::None) {
         format.setFontFamilies(QStringList{font->name});
         format.setFontStyleHint(font->hint);
     }
@@ -119,6 +139,11 @@ const QTextCharFormat& RtfFormatResolver::CharFormat(const RtfCharState& state) 
     format.setFontItalic(italic);
     format.setFontUnderline(state.underline);
     format.setFontStrikeOut(state.strike);
+    if (state.caps) {
+        format.setFontCapitalization(QFont::AllUppercase);
+    } else if (state.smallCaps) {
+        format.setFontCapitalization(QFont::SmallCaps);
+    }
     if (state.script > 0) {
         format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     } else if (state.script < 0) {

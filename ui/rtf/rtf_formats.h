@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/rtf/rtf_state.h"
+#include "ui/rtf/rtf_symbol_font.h"
 
 namespace ondrel {
 
@@ -19,6 +20,12 @@ struct RtfFont {
     int codePage = 0;  // \cpg; 0 when the entry has none
     QFont::StyleHint hint = QFont::AnyStyle;
     bool nameComplete = false;  // the ';' that ends the name was read
+
+    // Which symbol font the entry is; worked out once its name is complete.
+    SymbolFont Symbol() const;
+
+  private:
+    mutable std::optional<SymbolFont> symbol_;
 };
 
 // The document's font and colour tables and the defaults that go with them; turns the
@@ -35,7 +42,10 @@ class RtfFormatResolver {
 
     // Code page in which the bytes of text in this state are written.
     int CodePageFor(const RtfCharState& state) const;
-    bool IsSymbolFont(const RtfCharState& state) const;
+    // The symbol font (Symbol, Wingdings) text in this state is written in, if any.
+    SymbolFont SymbolFontFor(const RtfCharState& state) const;
+    // The font-table entry of that name; -1 when there is none.
+    int FontNamed(const QString& name) const;
 
     // Cached for the last state asked: runs in a row mostly share their state.
     const QTextCharFormat& CharFormat(const RtfCharState& state);

@@ -15,6 +15,10 @@ constexpr int kMaxUnicodeSkip = 16;
 constexpr int kMaxListStart = 32767;
 constexpr qsizetype kMaxHeldSpace = 64;  // spaces of a list label held until its text
 constexpr char16_t kReplacement = 0xFFFD;
+constexpr std::size_t kMaxFields = 16;        // fields inside fields
+constexpr qsizetype kMaxInstruction = 256;    // what a field's instruction is read of
+constexpr std::size_t kMaxPropertyName = 32;  // a shape property's name
+constexpr qsizetype kMaxLegacyText = 32;      // text before or after a legacy number
 
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -51,18 +55,6 @@ QString Sanitized(const QString& text) {
     return result;
 }
 
-// Symbol-font bullets written as private-use characters (\u-3913 in a \fcharset2 font).
-char16_t MapSymbolFont(char16_t unit) {
-    switch (unit) {
-        case 0xF0B7:
-            return 0x2022;
-        case 0xF0A7:
-            return 0x25AA;
-        default:
-            return unit;
-    }
-}
-
 bool IsDestinationWord(RtfKeyword keyword) {
     switch (keyword) {
         case K::FontTable:
@@ -82,6 +74,18 @@ bool IsDestinationWord(RtfKeyword keyword) {
         case K::ListOverrideTable:
         case K::ListOverride:
         case K::ListOverrideLevel:
+        case K::Footnote:
+        case K::FieldInstruction:
+        case K::FormField:
+        case K::ShapeInstance:
+        case K::ShapeText:
+        case K::ShapeProperty:
+        case K::ShapePropertyName:
+        case K::ShapePropertyValue:
+        case K::DrawingObject:
+        case K::LegacyNumbering:
+        case K::LegacyTextBefore:
+        case K::LegacyTextAfter:
             return true;
         default:
             return false;
@@ -106,14 +110,33 @@ bool IsListDefinition(RtfDestination destination) {
 
 }  // namespace
 
-RtfInterpreter::RtfInterpreter(QTextDocument* target) : builder_(target) {
+RtfInterpreter::RtfInterpreter(QTextDocument* target, const RtfLimits& limits)
+    : limits_(limits), builder_(target), pictureBudget_(limits) {
     stack_.reserve(64);
     stack_.emplace_back();
     builder_.SetDefaultTabDistance(720);  // half an inch unless \deftab says otherwise
 }
 
 bool RtfInterpreter::InTable() {
-    return State().para.inTable || rowOpen_;
+    // A note or a text box opens no row of the table around it.
+    const RtfGroupState& state = State();
+    return state.para.inTable || (rowOpen_ && !state.note && state.boxDepth == 0);
+}
+
+RtfDocumentBuilder& RtfInterpreter::Out(bool note) {
+    return note && notesBuilder_ ? *notesBuilder_ : builder_;
+}
+
+const std::array<bool, 256>* RtfInterpreter::LeadBytes() {
+    const RtfGroupState& state = State();
+    switch (state.destination) {
+        case RtfDestination::Picture:
+            return nullptr;
+        case RtfDestination::Body:
+            return LeadBytesOf(formats_.CodePageFor(state.chars));
+        default:
+            return LeadBytesOf(formats_.documentCodePage);
+    }
 }
 
 bool RtfInterpreter::ConsumeFallback() {
@@ -147,13 +170,20 @@ void RtfInterpreter::OnGroupEnd() {
     if (stack_.size() <= 1) {
         return;  // a stray '}' after the document group: the rest is still read
     }
+    ClosingGroup(stack_.back(), stack_[stack_.size() - 2]);
     const RtfDestination closed = State().destination;
     stack_.pop_back();
+    while (!fields_.empty() && fields_.back().depth > stack_.size()) {
+        FinishField();
+    }
     const RtfDestination open = State().destination;
     if (closed == open) {
         return;
     }
     switch (closed) {
+        case RtfDestination::LegacyNumbering:
+            State().para.legacyNumber = legacyBeingRead_;
+            break;
         case RtfDestination::Picture:
             FinishPicture();
             break;
@@ -171,6 +201,18 @@ void RtfInterpreter::OnGroupEnd() {
             break;
         default:
             break;
+    }
+}
+
+// A footnote or a text box ends with its group; its last paragraph goes where it belongs.
+void RtfInterpreter::ClosingGroup(const RtfGroupState& closed, const RtfGroupState& parent) {
+    if (closed.boxDepth > parent.boxDepth) {
+        FlushPendingSurrogate();
+        FlushText();
+        Out(closed.note).EndBox();
+    }
+    if (closed.note && !parent.note) {
+        EndFootnote();
     }
 }
 
@@ -197,12 +239,6 @@ void RtfInterpreter::OnText(std::string_view bytes) {
         return;
     }
     switch (State().destination) {
-        case RtfDestination::Body:
-        case RtfDestination::FontTable:
-        case RtfDestination::LevelText:
-        case RtfDestination::LevelNumbers:
-            AddBytes(bytes);
-            break;
         case RtfDestination::ColorTable:
             AddColorTableText(bytes);
             break;
@@ -211,14 +247,8 @@ void RtfInterpreter::OnText(std::string_view bytes) {
                 picture_->AddHexDigits(bytes);
             }
             break;
-        case RtfDestination::Skip:
-        case RtfDestination::UprAnsi:
-        case RtfDestination::ListTable:
-        case RtfDestination::List:
-        case RtfDestination::ListLevel:
-        case RtfDestination::ListOverrides:
-        case RtfDestination::ListOverride:
-        case RtfDestination::ListOverrideLevel:
+        default:
+            AddBytes(bytes);
             break;
     }
 }
@@ -311,6 +341,20 @@ void RtfInterpreter::OnControlWord(std::string_view word, bool hasParam, std::in
         case RtfDestination::Picture:
             ApplyPictureWord(keyword, param);
             return;
+        case RtfDestination::Shape:
+        case RtfDestination::ShapeProperty:
+        case RtfDestination::ShapePropertyName:
+        case RtfDestination::ShapePropertyValue:
+            ApplyShapeWord(keyword);
+            return;
+        case RtfDestination::FieldInstruction:
+        case RtfDestination::FormField:
+            ApplyFieldWord(keyword, param);
+            return;
+        case RtfDestination::LegacyNumbering:
+        case RtfDestination::LegacyNumberText:
+            ApplyLegacyWord(keyword, word, param);
+            return;
         default:
             if (IsListDefinition(state.destination)) {
                 ApplyListWord(keyword, hasParam, param);
@@ -365,6 +409,32 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, bool hasParam, int param) {
         case K::Picture:
             state.destination = RtfDestination::Picture;
             picture_.emplace();
+            return;
+        case K::Footnote:
+            StartFootnote();
+            return;
+        case K::FootnoteMark:
+            ShowFootnoteMark();
+            return;
+        case K::Field:
+            if (fields_.size() < kMaxFields) {
+                fields_.emplace_back().depth = stack_.size();
+            }
+            return;
+        case K::FieldInstruction:
+            state.destination = !fields_.empty() && fields_.back().depth + 1 == stack_.size()
+                                    ? RtfDestination::FieldInstruction
+                                    : RtfDestination::Skip;
+            return;
+        case K::ShapeInstance:
+        case K::DrawingObject:
+        case K::ShapeProperty:
+        case K::ShapeText:
+            ApplyShapeWord(keyword);
+            return;
+        case K::LegacyNumbering:
+            state.destination = RtfDestination::LegacyNumbering;
+            legacy_.Start(legacyBeingRead_);
             return;
         case K::ListText:
             state.listLabel = true;
@@ -446,13 +516,13 @@ void RtfInterpreter::HandleWord(RtfKeyword keyword, bool hasParam, int param) {
             CountListParagraph();
             FlushPendingSurrogate();
             FlushText();
-            builder_.EndCell(ParagraphFormat());
+            Out().EndCell(ParagraphFormat());
             ParagraphEnded();
             return;
         case K::Row:
             FlushPendingSurrogate();
             FlushText();
-            builder_.EndRow();
+            Out().EndRow();
             rowOpen_ = false;
             return;
         default:
@@ -523,33 +593,8 @@ void RtfInterpreter::ApplyFontTableWord(RtfKeyword keyword, std::string_view wor
 }
 
 void RtfInterpreter::ApplyPictureWord(RtfKeyword keyword, int param) {
-    if (!picture_) {
-        return;
-    }
-    switch (keyword) {
-        case K::PngBlip:
-            picture_->kind = RtfPicture::Kind::Png;
-            break;
-        case K::JpegBlip:
-            picture_->kind = RtfPicture::Kind::Jpeg;
-            break;
-        case K::OtherBlip:
-            picture_->kind = RtfPicture::Kind::Other;
-            break;
-        case K::PicGoalWidth:
-            picture_->goalWidth = param;
-            break;
-        case K::PicGoalHeight:
-            picture_->goalHeight = param;
-            break;
-        case K::PicScaleX:
-            picture_->scaleX = param;
-            break;
-        case K::PicScaleY:
-            picture_->scaleY = param;
-            break;
-        default:
-            break;
+    if (picture_) {
+        picture_->ApplyWord(keyword, param);
     }
 }
 
@@ -650,21 +695,27 @@ void RtfInterpreter::ApplyListLevelWord(RtfKeyword keyword, bool hasParam, int p
 }
 
 void RtfInterpreter::CountListParagraph() {
-    if (paragraphCounted_) {
+    if (paragraph_.counted) {
         return;
     }
-    paragraphCounted_ = true;
+    paragraph_.counted = true;
     const RtfGroupState& state = State();
-    if (state.para.listOverride < 0) {
+    QString text;
+    if (state.para.listOverride >= 0) {
+        const auto label = numbering_.Next(lists_, state.para.listOverride, state.para.listLevel);
+        if (!label) {
+            return;
+        }
+        paragraph_.leftIndent = label->leftIndent;
+        paragraph_.firstIndent = label->firstIndent;
+        text = label->text;
+    } else if (state.para.legacyNumber >= 0) {
+        text = legacy_.Next(state.para.legacyNumber);
+    } else {
+        legacy_.Interrupt();
         return;
     }
-    const auto label = numbering_.Next(lists_, state.para.listOverride, state.para.listLevel);
-    if (!label) {
-        return;
-    }
-    listLeftIndent_ = label->leftIndent;
-    listFirstIndent_ = label->firstIndent;
-    if (paragraphHasListText_ || label->text.isEmpty() || state.chars.hidden) {
+    if (paragraph_.hasListText || text.isEmpty() || state.chars.hidden) {
         return;  // the paragraph's own \listtext is its label
     }
     // The number in the look of the paragraph's text, without lines or shading.
@@ -675,25 +726,22 @@ void RtfInterpreter::CountListParagraph() {
     chars.background = 0;
     FlushPendingSurrogate();
     FlushText();
-    builder_.AddText(Sanitized(label->text), formats_.CharFormat(chars), InTable());
+    Out().AddText(Sanitized(text), formats_.CharFormat(chars), InTable());
 }
 
 void RtfInterpreter::ParagraphEnded() {
-    paragraphHasListText_ = false;
+    paragraph_ = ParagraphProgress{};
     listLabelSpace_.clear();
-    paragraphCounted_ = false;
-    listLeftIndent_.reset();
-    listFirstIndent_.reset();
 }
 
 QTextBlockFormat RtfInterpreter::ParagraphFormat() {
     const RtfParaState& own = State().para;
-    if (own.ownIndent || (!listLeftIndent_ && !listFirstIndent_)) {
+    if (own.ownIndent || (!paragraph_.leftIndent && !paragraph_.firstIndent)) {
         return formats_.BlockFormat(own);
     }
     RtfParaState para = own;
-    para.leftIndent = listLeftIndent_.value_or(para.leftIndent);
-    para.firstIndent = listFirstIndent_.value_or(para.firstIndent);
+    para.leftIndent = paragraph_.leftIndent.value_or(para.leftIndent);
+    para.firstIndent = paragraph_.firstIndent.value_or(para.firstIndent);
     return formats_.BlockFormat(para);
 }
 
@@ -706,30 +754,20 @@ void RtfInterpreter::AddColorTableText(std::string_view bytes) {
     }
 }
 
-void RtfInterpreter::FinishPicture() {
-    if (!picture_) {
-        return;
-    }
-    const RtfPicture picture = std::move(*picture_);
-    picture_.reset();
-    if (State().destination != RtfDestination::Body) {
-        return;
-    }
-    const QByteArray data = picture.ImageData();
-    if (data.isEmpty()) {
-        return;  // WMF, EMF, bitmaps and damaged data are not shown
-    }
-    CountListParagraph();
-    FlushPendingSurrogate();
-    FlushText();
-    builder_.AddImage(data, picture.DisplaySize(), InTable());
-}
-
+// Text is kept where a destination reads it (FlushBytes says what for) and dropped elsewhere.
 void RtfInterpreter::AddBytes(std::string_view bytes) {
-    const RtfDestination destination = State().destination;
-    if (destination == RtfDestination::Body || destination == RtfDestination::FontTable ||
-        destination == RtfDestination::LevelText || destination == RtfDestination::LevelNumbers) {
-        pendingBytes_.append(bytes);
+    switch (State().destination) {
+        case RtfDestination::Body:
+        case RtfDestination::FontTable:
+        case RtfDestination::LevelText:
+        case RtfDestination::LevelNumbers:
+        case RtfDestination::ShapePropertyName:
+        case RtfDestination::FieldInstruction:
+        case RtfDestination::LegacyNumberText:
+            pendingBytes_.append(bytes);
+            break;
+        default:
+            break;
     }
 }
 
@@ -759,7 +797,31 @@ void RtfInterpreter::FlushBytes() {
     } else if (State().destination == RtfDestination::LevelNumbers) {
         lists_.AddLevelNumbers(pendingBytes_);
     } else if (State().destination == RtfDestination::Body) {
-        EmitText(decoder_.Decode(formats_.CodePageFor(State().chars), bytes));
+        const RtfCharState& chars = State().chars;
+        const SymbolFont symbol = formats_.SymbolFontFor(chars);
+        EmitText(symbol != SymbolFont::None ? DecodeSymbolFont(symbol, bytes)
+                                            : decoder_.Decode(formats_.CodePageFor(chars), bytes));
+    } else if (State().destination == RtfDestination::ShapePropertyName) {
+        shapePropertyName_.append(
+            pendingBytes_, 0,
+            kMaxPropertyName - std::min(kMaxPropertyName, shapePropertyName_.size()));
+    } else if (State().destination == RtfDestination::FieldInstruction) {
+        if (!fields_.empty() && fields_.back().instruction.size() < kMaxInstruction) {
+            fields_.back().instruction += decoder_.Decode(formats_.documentCodePage, bytes);
+        }
+    } else if (State().destination == RtfDestination::LegacyNumberText) {
+        RtfCharState chars;
+        if (const RtfLegacyNumber* number = legacy_.Definition(legacyBeingRead_)) {
+            chars.font = number->font;
+        }
+        const SymbolFont symbol = formats_.SymbolFontFor(chars);
+        const QString text = symbol != SymbolFont::None
+                                 ? DecodeSymbolFont(symbol, bytes)
+                                 : decoder_.Decode(formats_.CodePageFor(chars), bytes);
+        if (RtfLegacyNumber* number = legacy_.Mutable(legacyBeingRead_)) {
+            QString& target = legacyTextAfter_ ? number->after : number->before;
+            target += text.left(kMaxLegacyText - target.size());
+        }
     }
     pendingBytes_.clear();
 }
@@ -788,9 +850,7 @@ void RtfInterpreter::EmitUnicode(std::int32_t value) {
         EmitText(QString(pair, 2));
         return;
     }
-    if (formats_.IsSymbolFont(State().chars)) {
-        unit = MapSymbolFont(unit);
-    }
+    unit = SymbolFontCharacter(formats_.SymbolFontFor(State().chars), unit);
     EmitText(QString(QChar(unit)));
 }
 
@@ -811,8 +871,12 @@ void RtfInterpreter::AppendOutput(const QString& text) {
     if (state.destination != RtfDestination::Body || state.chars.hidden || text.isEmpty()) {
         return;
     }
+    if (!fields_.empty()) {
+        fields_.back().shown = true;
+    }
     if (!pendingText_.isEmpty() &&
-        (pendingTextState_ != state.chars || pendingTextInTable_ != InTable())) {
+        (pendingTextState_ != state.chars || pendingTextInTable_ != InTable() ||
+         pendingTextInNote_ != state.note)) {
         FlushText();
     }
     QString shown = Sanitized(text);
@@ -826,15 +890,16 @@ void RtfInterpreter::AppendOutput(const QString& text) {
             return;
         }
         listLabelHasText_ = true;
-        paragraphHasListText_ = true;
+        paragraph_.hasListText = true;
         shown.prepend(std::exchange(listLabelSpace_, QString()));
     }
-    if (!state.listLabel && !paragraphCounted_) {
+    if (!state.listLabel && !paragraph_.counted) {
         CountListParagraph();
     }
     if (pendingText_.isEmpty()) {
         pendingTextState_ = state.chars;
         pendingTextInTable_ = InTable();
+        pendingTextInNote_ = state.note;
     }
     pendingText_.append(shown);
 }
@@ -843,7 +908,8 @@ void RtfInterpreter::FlushText() {
     if (pendingText_.isEmpty()) {
         return;
     }
-    builder_.AddText(pendingText_, formats_.CharFormat(pendingTextState_), pendingTextInTable_);
+    Out(pendingTextInNote_)
+        .AddText(pendingText_, formats_.CharFormat(pendingTextState_), pendingTextInTable_);
     pendingText_.clear();
 }
 
@@ -851,7 +917,7 @@ void RtfInterpreter::EndParagraph() {
     CountListParagraph();
     FlushPendingSurrogate();
     FlushText();
-    builder_.EndParagraph(ParagraphFormat(), InTable());
+    Out().EndParagraph(ParagraphFormat(), InTable());
     ParagraphEnded();
 }
 
@@ -859,7 +925,43 @@ void RtfInterpreter::Finish() {
     FlushBytes();
     FlushPendingSurrogate();
     FlushText();
-    builder_.Finish(ParagraphFormat());
+    // A document cut off inside a note: what was read of it is kept (a text box the builder
+    // closes itself).
+    if (State().note) {
+        EndFootnote();
+    }
+    if (notesBuilder_) {
+        notesBuilder_->Finish(QTextBlockFormat());
+    }
+    builder_.Finish(ParagraphFormat(), notes_.get());
+}
+
+void RtfInterpreter::ApplyLegacyWord(RtfKeyword keyword, std::string_view word, int param) {
+    RtfLegacyNumber* number = legacy_.Mutable(legacyBeingRead_);
+    if (number == nullptr) {
+        return;
+    }
+    switch (keyword) {
+        case K::LegacyTextBefore:
+        case K::LegacyTextAfter:
+            State().destination = RtfDestination::LegacyNumberText;
+            legacyTextAfter_ = keyword == K::LegacyTextAfter;
+            break;
+        case K::Unicode:
+            if (State().destination == RtfDestination::LegacyNumberText) {
+                QString& target = legacyTextAfter_ ? number->after : number->before;
+                if (target.size() < kMaxLegacyText) {
+                    target.append(QChar(SymbolFontCharacter(
+                        formats_.SymbolFontFor(RtfCharState{.font = number->font}),
+                        static_cast<char16_t>(param & 0xFFFF))));
+                }
+            }
+            fallbackLeft_ = State().unicodeSkip;
+            break;
+        default:
+            number->ApplyWord(keyword, word, param);
+            break;
+    }
 }
 
 }  // namespace ondrel

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QTextDocument>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,14 +11,15 @@
 #include "ui/rtf/rtf_document_builder.h"
 #include "ui/rtf/rtf_formats.h"
 #include "ui/rtf/rtf_keywords.h"
+#include "ui/rtf/rtf_legacy_numbering.h"
+#include "ui/rtf/rtf_limits.h"
 #include "ui/rtf/rtf_list_numbering.h"
 #include "ui/rtf/rtf_list_table.h"
 #include "ui/rtf/rtf_picture.h"
+#include "ui/rtf/rtf_picture_budget.h"
 #include "ui/rtf/rtf_row_definition.h"
 #include "ui/rtf/rtf_state.h"
 #include "ui/rtf/rtf_tokenizer.h"
-
-class QTextDocument;
 
 namespace ondrel {
 
@@ -27,7 +30,7 @@ class RtfInterpreter : public RtfTokenSink {
     // Deeper groups are still read, but share the state of the deepest kept one.
     static constexpr std::size_t kMaxDepth = 512;
 
-    explicit RtfInterpreter(QTextDocument* target);
+    explicit RtfInterpreter(QTextDocument* target, const RtfLimits& limits = {});
 
     void OnGroupStart() override;
     void OnGroupEnd() override;
@@ -37,12 +40,34 @@ class RtfInterpreter : public RtfTokenSink {
     void OnHexByte(std::uint8_t value) override;
     void OnText(std::string_view bytes) override;
     void OnBinary(std::string_view bytes) override;
+    const std::array<bool, 256>* LeadBytes() override;
 
     // End of the stream: whatever is still pending is written.
     void Finish();
 
   private:
+    // The paragraph being read: whether it has its own label (\listtext), whether it has been
+    // counted in its list, and the indents its list level gives it.
+    struct ParagraphProgress {
+        bool hasListText = false;
+        bool counted = false;
+        std::optional<int> leftIndent;
+        std::optional<int> firstIndent;
+    };
+    // A field being read: the depth of its group, its instruction, whether its result showed
+    // anything, and a check box's state (\ffres, else \ffdefres).
+    struct Field {
+        std::size_t depth = 0;
+        QString instruction;
+        bool shown = false;
+        int result = 25;  // 25: not set
+        int defaultResult = 0;
+    };
+
     RtfGroupState& State() { return stack_.back(); }
+    // Where content goes: the notes while a footnote is read, else the document.
+    RtfDocumentBuilder& Out(bool note);
+    RtfDocumentBuilder& Out() { return Out(State().note); }
     // Inside a table: \intbl, or between \trowd and \row (WordPad writes no \intbl).
     bool InTable();
     bool ConsumeFallback();
@@ -65,7 +90,19 @@ class RtfInterpreter : public RtfTokenSink {
     QTextBlockFormat ParagraphFormat();
     void AddColorTableText(std::string_view bytes);
     void FinishPicture();
+    void ShowPicture(const RtfPicture& picture);
+    bool ApplyShapeWord(RtfKeyword keyword);
+    void ApplyFieldWord(RtfKeyword keyword, int param);
+    void ApplyLegacyWord(RtfKeyword keyword, std::string_view word, int param);
+    void StartFootnote();
+    void EndFootnote();
+    void ShowFootnoteMark();
+    void StartTextBox();
+    void FinishField();
+    void ShowEmptyField(const Field& field);
+    void ClosingGroup(const RtfGroupState& closed, const RtfGroupState& parent);
 
+    RtfLimits limits_;
     RtfDocumentBuilder builder_;
     RtfFormatResolver formats_;
     CodePageDecoder decoder_;
@@ -81,20 +118,32 @@ class RtfInterpreter : public RtfTokenSink {
     QString pendingText_;       // decoded text not yet written, all in one state
     RtfCharState pendingTextState_;
     bool pendingTextInTable_ = false;
+    bool pendingTextInNote_ = false;
     char16_t pendingHighSurrogate_ = 0;
 
     int currentFont_ = -1;  // font-table entry being read
     std::optional<QColor> colorEntry_;
     std::optional<RtfPicture> picture_;
+    RtfPictureBudget pictureBudget_;
+    int pictureCount_ = 0;
 
     RtfListTable lists_;
     RtfListNumbering numbering_;
-    // The paragraph being read: whether it has its own label (\listtext), whether it has been
-    // counted in its list, and the indents its list level gives it.
-    bool paragraphHasListText_ = false;
-    bool paragraphCounted_ = false;
-    std::optional<int> listLeftIndent_;
-    std::optional<int> listFirstIndent_;
+    ParagraphProgress paragraph_;
+    RtfLegacyNumbering legacy_;
+    int legacyBeingRead_ = -1;  // the \pn group being read
+    bool legacyTextAfter_ = false;
+
+    // Footnotes and endnotes are built apart and follow the body; numbered as \chftn counts.
+    std::unique_ptr<QTextDocument> notes_;
+    std::unique_ptr<RtfDocumentBuilder> notesBuilder_;
+    ParagraphProgress bodyParagraph_;  // the body's paragraph while a note is read
+    int footnoteCount_ = 0;
+    int footnoteClaimed_ = 0;  // the last number a note has taken
+    int noteNumber_ = 0;       // of the note being read; 0 while it has none
+
+    std::vector<Field> fields_;
+    std::string shapePropertyName_;  // the \sn of the shape property being read
 
     RtfRowDefinition row_;
     bool rowOpen_ = false;  // \trowd read, \row not yet

@@ -6,9 +6,59 @@
 
 namespace ondrel {
 
+namespace {
+
+constexpr double kMaxPixels = 2000;  // the view is narrower; taller only adds height
+
+}  // namespace
+
+void RtfPicture::ApplyWord(RtfKeyword keyword, int param) {
+    using K = RtfKeyword;
+    switch (keyword) {
+        case K::PngBlip:
+            kind = Kind::Png;
+            break;
+        case K::JpegBlip:
+            kind = Kind::Jpeg;
+            break;
+        case K::EmfBlip:
+            kind = Kind::Emf;
+            break;
+        case K::WmfBlip:
+            kind = Kind::Wmf;
+            break;
+        case K::DibBlip:
+            kind = Kind::Dib;
+            break;
+        case K::OtherBlip:
+            kind = Kind::Other;
+            break;
+        case K::PicWidth:
+            width = param;
+            break;
+        case K::PicHeight:
+            height = param;
+            break;
+        case K::PicGoalWidth:
+            goalWidth = param;
+            break;
+        case K::PicGoalHeight:
+            goalHeight = param;
+            break;
+        case K::PicScaleX:
+            scaleX = param;
+            break;
+        case K::PicScaleY:
+            scaleY = param;
+            break;
+        default:
+            break;
+    }
+}
+
 void RtfPicture::AddHexDigits(std::string_view text) {
-    if (kind != Kind::Png && kind != Kind::Jpeg) {
-        return;  // data of kinds not shown is not kept
+    if (tooLarge_) {
+        return;
     }
     for (const char c : text) {
         const int value = HexDigitValue(c);
@@ -21,6 +71,7 @@ void RtfPicture::AddHexDigits(std::string_view text) {
         }
         if (data_.size() >= kMaxBytes) {
             tooLarge_ = true;
+            data_ = QByteArray();
             return;
         }
         data_.append(static_cast<char>(highNibble_ * 16 + value));
@@ -29,37 +80,34 @@ void RtfPicture::AddHexDigits(std::string_view text) {
 }
 
 void RtfPicture::AddBinary(std::string_view bytes) {
-    if (kind != Kind::Png && kind != Kind::Jpeg) {
+    if (tooLarge_) {
         return;
     }
     if (data_.size() + static_cast<qsizetype>(bytes.size()) > kMaxBytes) {
         tooLarge_ = true;
+        data_ = QByteArray();
         return;
     }
     data_.append(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-QByteArray RtfPicture::ImageData() const {
-    if (tooLarge_) {
-        return {};
-    }
-    if (kind == Kind::Png && data_.startsWith("\x89PNG\r\n\x1a\n")) {
-        return data_;
-    }
-    if (kind == Kind::Jpeg && data_.startsWith("\xff\xd8")) {
-        return data_;
-    }
-    return {};
-}
-
 QSizeF RtfPicture::DisplaySize() const {
-    if (goalWidth <= 0 || goalHeight <= 0) {
+    double w = 0;
+    double h = 0;
+    if (goalWidth > 0 && goalHeight > 0) {
+        w = goalWidth / 15.0;
+        h = goalHeight / 15.0;
+    } else if (width > 0 && height > 0) {
+        // Metafiles give their extent in hundredths of a millimetre, bitmaps in pixels.
+        const double perUnit = IsMetafileKind() ? 96.0 / 2540.0 : 1.0;
+        w = width * perUnit;
+        h = height * perUnit;
+    } else {
         return {};
     }
-    constexpr double kMaxPixels = 2000;  // the view is narrower; taller only adds height
-    const double width = goalWidth / 15.0 * std::clamp(scaleX, 1, 1000) / 100.0;
-    const double height = goalHeight / 15.0 * std::clamp(scaleY, 1, 1000) / 100.0;
-    return {std::min(width, kMaxPixels), std::min(height, kMaxPixels)};
+    w *= std::clamp(scaleX, 1, 1000) / 100.0;
+    h *= std::clamp(scaleY, 1, 1000) / 100.0;
+    return {std::clamp(w, 1.0, kMaxPixels), std::clamp(h, 1.0, kMaxPixels)};
 }
 
 }  // namespace ondrel

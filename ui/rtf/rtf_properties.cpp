@@ -55,6 +55,12 @@ bool ApplyCharacterWord(RtfCharState& chars, RtfKeyword keyword, bool hasParam, 
         case K::Hidden:
             chars.hidden = On(hasParam, param);
             break;
+        case K::Caps:
+            chars.caps = On(hasParam, param);
+            break;
+        case K::SmallCaps:
+            chars.smallCaps = On(hasParam, param);
+            break;
         case K::Foreground:
             chars.foreground = param;
             break;

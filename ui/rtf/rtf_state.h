@@ -23,6 +23,17 @@ enum class RtfDestination : std::uint8_t {
     ListOverrides,
     ListOverride,
     ListOverrideLevel,
+    // Shapes: the instance and its properties are not shown, only its text box and picture.
+    Shape,
+    ShapeProperty,
+    ShapePropertyName,
+    ShapePropertyValue,
+    // A field's instruction (read for fields whose result is empty) and its form field.
+    FieldInstruction,
+    FormField,
+    // Legacy numbering (\pn) and its text before and after the number.
+    LegacyNumbering,
+    LegacyNumberText,
 };
 
 // Character properties as the control words set them. Indexes refer to the font and colour
@@ -36,6 +47,8 @@ struct RtfCharState {
     bool strike = false;
     std::int8_t script = 0;  // 1 superscript, -1 subscript
     bool hidden = false;
+    bool caps = false;
+    bool smallCaps = false;
     int foreground = 0;
     int background = 0;
     // Associated properties for double-byte text (\af \afs \ab \ai after \dbch); they apply
@@ -75,6 +88,7 @@ struct RtfParaState {
     bool ownIndent = false;  // \li or \fi given: a list level's indents do not apply
     int listOverride = -1;   // \lsN: the paragraph is numbered by that list override
     int listLevel = 0;       // \ilvlN
+    int legacyNumber = -1;   // \pn: the paragraph's legacy numbering (an index of the reader's)
 };
 
 // Everything a group inherits from its parent and drops at its end.
@@ -85,6 +99,8 @@ struct RtfGroupState {
     RtfDestination uprOuter = RtfDestination::Body;  // where \ud sends the text inside \upr
     int unicodeSkip = 1;                             // \ucN
     bool listLabel = false;                          // inside {\listtext} or {\pntext}
+    bool note = false;                               // inside a footnote or endnote
+    std::uint8_t boxDepth = 0;                       // text boxes this group is inside
 };
 
 }  // namespace ondrel

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ui/rtf/rtf_interpreter.h"
+#include "ui/rtf/rtf_log.h"
 #include "ui/rtf/rtf_plain_text.h"
 #include "ui/rtf/rtf_tokenizer.h"
 
@@ -16,8 +17,8 @@ constexpr std::string_view kRtfSignature = "{\\rtf";
 
 }  // namespace
 
-RtfStreamReader::RtfStreamReader(QTextDocument* target)
-    : target_(target), undoWasEnabled_(target->isUndoRedoEnabled()) {
+RtfStreamReader::RtfStreamReader(QTextDocument* target, const RtfLimits& limits)
+    : target_(target), limits_(limits), undoWasEnabled_(target->isUndoRedoEnabled()) {
     // The loaded text is not an edit the visitor could undo.
     target_->setUndoRedoEnabled(false);
     target_->clear();
@@ -42,7 +43,7 @@ void RtfStreamReader::Decide(bool atEnd) {
         return;
     }
     if (kind_ == Kind::Rtf) {
-        interpreter_ = std::make_unique<RtfInterpreter>(target_);
+        interpreter_ = std::make_unique<RtfInterpreter>(target_, limits_);
         tokenizer_ = std::make_unique<RtfTokenizer>(*interpreter_);
         tokenizer_->Feed(
             std::string_view(head_.constData(), static_cast<std::size_t>(head_.size())));
@@ -54,6 +55,21 @@ void RtfStreamReader::Feed(const char* data, std::size_t size) {
     if (finished_ || size == 0) {
         return;
     }
+    if (size > limits_.documentBytes - read_) {
+        if (!cut_) {
+            cut_ = true;
+            qCWarning(lcTerms).noquote()
+                << QStringLiteral(
+                       "the agreement is larger than %1 bytes: the view shows what "
+                       "its first %1 bytes hold, the rest is left out")
+                       .arg(limits_.documentBytes);
+        }
+        size = limits_.documentBytes - read_;
+        if (size == 0) {
+            return;
+        }
+    }
+    read_ += size;
     if (kind_ == Kind::Rtf) {
         tokenizer_->Feed(std::string_view(data, size));
         return;

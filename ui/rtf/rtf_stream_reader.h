@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <memory>
 
+#include "ui/rtf/rtf_limits.h"
+
 class QTextDocument;
 
 namespace ondrel {
@@ -12,10 +14,11 @@ class RtfInterpreter;
 class RtfTokenizer;
 
 // Reads an RTF byte stream in chunks into a QTextDocument. A stream that does not start with
-// "{\rtf" is shown as plain text.
+// "{\rtf" is shown as plain text. What lies beyond the limits is left out, with a warning.
 class RtfStreamReader {
   public:
-    explicit RtfStreamReader(QTextDocument* target);  // target is cleared
+    explicit RtfStreamReader(QTextDocument* target,
+                             const RtfLimits& limits = {});  // target is cleared
     ~RtfStreamReader();
     RtfStreamReader(const RtfStreamReader&) = delete;
     RtfStreamReader& operator=(const RtfStreamReader&) = delete;
@@ -29,6 +32,9 @@ class RtfStreamReader {
     void Decide(bool atEnd);
 
     QTextDocument* target_;
+    RtfLimits limits_;
+    std::size_t read_ = 0;  // bytes fed so far, at most limits_.documentBytes
+    bool cut_ = false;      // the document was larger
     Kind kind_ = Kind::Undecided;
     bool finished_ = false;
     bool undoWasEnabled_;  // undo is off while reading and restored at the end

@@ -25,6 +25,12 @@ bool EndsText(char c) {
     return c == '\\' || c == '{' || c == '}' || (b < 0x20 && c != '\t');
 }
 
+// A byte that may follow a lead byte in the double-byte code pages.
+bool IsTrailByte(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x40 && b <= 0xFE && b != 0x7F;
+}
+
 }  // namespace
 
 int HexDigitValue(char c) {
@@ -42,7 +48,17 @@ int HexDigitValue(char c) {
 
 void RtfTokenizer::FeedText(std::string_view data, std::size_t& pos) {
     const std::size_t start = pos;
+    const std::array<bool, 256>* lead = sink_.LeadBytes();
     while (pos < data.size() && !EndsText(data[pos])) {
+        if (lead != nullptr && (*lead)[static_cast<unsigned char>(data[pos])]) {
+            if (pos + 1 == data.size()) {
+                ++pos;
+                mode_ = Mode::Trail;  // the trail byte comes with the next chunk
+                break;
+            }
+            pos += IsTrailByte(data[pos + 1]) ? 2 : 1;
+            continue;
+        }
         ++pos;
     }
     if (pos > start) {
@@ -69,6 +85,13 @@ void RtfTokenizer::Feed(std::string_view data) {
                     ++pos;  // CR, LF or another control byte
                 } else {
                     FeedText(data, pos);
+                }
+                break;
+            case Mode::Trail:
+                mode_ = Mode::Text;
+                if (IsTrailByte(c)) {
+                    sink_.OnText(data.substr(pos, 1));
+                    ++pos;
                 }
                 break;
             case Mode::Escape:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,6 +30,10 @@ class RtfTokenSink {
     // Raw bytes that follow \binN; called once with empty data when the word itself is read,
     // then with the data in pieces as it arrives.
     virtual void OnBinary(std::string_view bytes) = 0;
+    // Which bytes start a double-byte character in the text read now (null: none do). Such a
+    // byte and the one after it are text, even when that one is '\\', '{' or '}': writers that
+    // put raw GBK, Big5 or Shift_JIS into the file do not escape trail bytes. Asked once per run.
+    virtual const std::array<bool, 256>* LeadBytes() { return nullptr; }
 };
 
 // Splits an RTF byte stream into tokens. Accepts the stream in chunks of any size, down to a
@@ -42,7 +47,7 @@ class RtfTokenizer {
     void Finish();
 
   private:
-    enum class Mode { Text, Escape, Word, Number, Hex1, Hex2, Binary };
+    enum class Mode { Text, Trail, Escape, Word, Number, Hex1, Hex2, Binary };
 
     void FinishWord();
     void FeedText(std::string_view data, std::size_t& pos);

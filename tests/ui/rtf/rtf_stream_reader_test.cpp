@@ -368,10 +368,10 @@ TEST(RtfStreamReader, JpegPictureBecomesAnImage) {
     EXPECT_DOUBLE_EQ(cursor.charFormat().toImageFormat().width(), 20.0);  // 600 twips at 50 %
 }
 
-TEST(RtfStreamReader, OtherPictureKindsAndBrokenDataAreSkipped) {
+TEST(RtfStreamReader, MetafilesKeepTheirPlaceAndBrokenDataWithoutASizeIsSkipped) {
     const auto doc =
         ReadRtf(R"({\rtf1 a{\pict\emfblip 0100}{\pict\pngblip 00112233}{\pict\wmetafile8 01}b})");
-    EXPECT_EQ(TextOf(*doc), U("ab"));
+    EXPECT_EQ(TextOf(*doc), U("a\uFFFC\uFFFCb"));
 }
 
 TEST(RtfStreamReader, ChunkedFeedingEqualsWholeFeeding) {
