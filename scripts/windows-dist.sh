@@ -2,21 +2,21 @@
 # Lays out the self-contained Windows folder build/windows/dist from the cross build (run
 # scripts/build-windows.sh first): the two programs, the Qt and mingw runtime DLLs, the platform
 # and style plugins, the sample site and the tablet's WinUSB driver package (INF); then builds the MSI from it,
-# build/windows/ondrel-sign-VERSION.msi. Skips, as the build does, without ../shared.
+# build/windows/ondrel-sign-VERSION.msi.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/scripts/lib/mingw-qt6.sh"
+. "$root/scripts/lib/windows-qt.sh"
 build=$root/build/windows
 dist=$build/dist
 rm -rf "$dist"
 mkdir -p "$dist/platforms" "$dist/styles"
 cp "$build/app/ondrel-sign.exe" "$build/tablet/ondrel-tablet-diag.exe" "$dist/"
-cp "$qt6"/qt/bin/Qt6{Core,Gui,Widgets}.dll "$dist/"
+cp "$windows_qt"/bin/Qt6{Core,Gui,Widgets}.dll "$dist/"
 for dll in $(sed -n 's/^ *\(\/[^ )]*\.dll\).*/\1/p' "$toolchain"); do
     cp "$dll" "$dist/"
 done
-cp "$qt6"/qt/plugins/platforms/{qwindows,qoffscreen}.dll "$dist/platforms/"
-cp "$qt6"/qt/plugins/styles/*.dll "$dist/styles/"
+cp "$windows_qt"/plugins/platforms/{qwindows,qoffscreen}.dll "$dist/platforms/"
+cp "$windows_qt"/plugins/styles/*.dll "$dist/styles/"
 # The sample site: the agreement as on Linux, the script templates as batch files (CRLF line
 # ends, which cmd.exe's labels and goto rely on).
 mkdir -p "$dist/site/config"
