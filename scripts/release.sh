@@ -55,8 +55,7 @@ rm -rf "$portable"
 seen_deb=$(dpkg-deb -f "$out/$deb" Version)
 seen_msi=$(msiinfo export "$out/$msi" Property | tr -d '\r' | awk -F '\t' '$1 == "ProductVersion" { print $2 }')
 exe=$src/build/windows/dist/ondrel-sign.exe
-seen_resource=$(wrestool -x -t 16 "$exe" | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr '\0' '\n' |
-    grep -a -A1 -x 'ProductVersion' | tail -n 1 | tr -cd '0-9.')
+seen_resource=$(wrestool -x --raw -t 16 "$exe" | strings -e l | grep -A1 -x ProductVersion | tail -n 1)
 seen_about=$(grep -a -o "签字手写板 [0-9.]* 版" "$exe" | head -n 1 | tr -cd '0-9.')
 unzip -p "$out/$zip" "ondrel-sign-$version/ondrel-sign.exe" | cmp -s - "$exe" && seen_zip=$version || seen_zip=none
 status=0
@@ -69,7 +68,7 @@ done
 rm -rf "$src"
 (cd "$out" && sha256sum "$deb" "$msi" "$zip" >SHA256SUMS)
 echo "release: $out"
-(cd "$out" && ls -l --time-style=+ "$deb" "$msi" "$zip" SHA256SUMS | awk '{ print "  " $NF "  " $5 " bytes" }')
+(cd "$out" && stat -c '  %n  %s bytes' "$deb" "$msi" "$zip" SHA256SUMS)
 echo "  version: package $seen_deb, installer $seen_msi, version resource $seen_resource," \
     "About box $seen_about, zip's program $seen_zip"
 exit "$status"

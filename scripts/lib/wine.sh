@@ -58,10 +58,10 @@ wine_test_prefix() {
 # a prefix) keeps the display it started with, so a run of test programs gets one display for the
 # whole session: the machine's own where there is one, else a virtual one, started here and
 # recorded in the prefix for every program of the run.
-# wine_display_begin: ends the prefix's session, and starts Xvfb when there is no DISPLAY.
+# wine_display_begin: ends the prefix's session (and what an interrupted run left), and starts
+# Xvfb when there is no DISPLAY.
 wine_display_begin() {
-    "$wineserver" -w 2>/dev/null || true
-    rm -f "$WINEPREFIX/ondrel-display"
+    wine_display_end
     [ -z "${DISPLAY:-}" ] || return 0
     . "$root/scripts/lib/xvfb.sh"
     start_xvfb 161 200 || return 1
