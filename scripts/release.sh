@@ -42,6 +42,9 @@ cp "$src/build/release/$deb" "$out/"
 
 echo "== Windows program, installer and portable folder"
 "$src/scripts/build-windows.sh" "${off[@]}" >/dev/null
+# The programs as the tests ran them, without their debugging information.
+x86_64-w64-mingw32-strip --strip-debug "$src/build/windows/app/ondrel-sign.exe" \
+    "$src/build/windows/tablet/ondrel-tablet-diag.exe"
 "$src/scripts/windows-dist.sh" >/dev/null
 msi=ondrel-sign-$version.msi
 cp "$src/build/windows/$msi" "$out/"
