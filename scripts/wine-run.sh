@@ -2,7 +2,8 @@
 # Runs a Windows program of the build under Wine, in the test prefix (scripts/lib/wine.sh): the
 # `windows` preset's CMAKE_CROSSCOMPILING_EMULATOR, through which CTest lists and runs the tests.
 # Paths the tests read from ONDREL_SOURCE_DIR and ONDREL_SHARED_DIR are handed over as Windows
-# paths; carriage returns leave the program's output, so CTest reads the lines it wrote.
+# paths; carriage returns leave the program's output (standard output and error, together), so
+# CTest reads the lines it wrote.
 # Usage: scripts/wine-run.sh PROGRAM.exe [ARG...]
 #        scripts/wine-run.sh --begin | --end   (a run's start and end, CTest's fixture: the
 #        session's display, see wine_display_begin)
@@ -28,4 +29,11 @@ for var in ONDREL_SOURCE_DIR ONDREL_SHARED_DIR; do
         export "$var=$(windows_path "${!var}")"
     fi
 done
-"$wine" "$@" | tr -d '\r'
+# The program's output goes through a file: the first program of a session starts Wine's
+# services, which would hold a pipe given to it open for the whole session.
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+status=0
+"$wine" "$@" </dev/null >"$output" 2>&1 || status=$?
+tr -d '\r' <"$output"
+exit "$status"
