@@ -13,12 +13,19 @@ debian_source() {
         { echo "no Debian entry in /etc/apt/sources.list(.d) to take the mirror from" >&2; return 1; }
     local options=(-q -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$work/parts"
                    -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache")
-    apt-get "${options[@]}" update >/dev/null
+    # apt checks the download against the mirror's signed lists; what it and dpkg-source say
+    # (root's unsandboxed download, the .dsc's own signature by a key not installed) goes to
+    # a log, shown when a step fails.
+    local log=$work/fetch.log
     rm -f "$work"/*.dsc
-    (cd "$work" && apt-get "${options[@]}" source --download-only "$package" >/dev/null)
+    if ! { apt-get "${options[@]}" update &&
+        (cd "$work" && apt-get "${options[@]}" source --download-only "$package"); } >"$log" 2>&1; then
+        cat "$log" >&2
+        return 1
+    fi
     local dsc=("$work"/*.dsc)
     rm -rf "$dest"
-    dpkg-source -x "${dsc[0]}" "$dest" >/dev/null
+    dpkg-source -x "${dsc[0]}" "$dest" >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
 }
 
 # debian_source_list: prints, in deb822 form, a deb-src entry for each Debian entry of this
