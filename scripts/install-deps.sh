@@ -15,10 +15,11 @@ if [ "${1:-run}" = test ]; then
 fi
 if [ "${1:-run}" = windows ]; then
     # The cross compiler, Qt's host tools, GoogleTest's sources, Wine, wixl for the installer and
-    # icoutils to read the executable's resources.
-    packages+=(g++-mingw-w64-x86-64-posix wine64 wixl qt6-base-dev-tools googletest icoutils)
-    # msibuild sets what wixl cannot write: the site's files are never overwritten or removed.
-    packages+=(msitools)
+    # icoutils to read the executable's resources; dpkg-dev unpacks the Debian sources the Qt for
+    # Windows is built from; xdotool waits for the native-window tests' display; zip and msitools
+    # make and read the release files.
+    packages+=(g++-mingw-w64-x86-64-posix wine64 wixl qt6-base-dev-tools googletest icoutils
+               dpkg-dev xdotool zip msitools)
 fi
 
 missing=()

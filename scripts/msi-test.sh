@@ -12,21 +12,14 @@
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-# ../shared beside the clone (a worktree under wt/ finds it one level further up).
-qt6=$here/../shared/tools/mingw-qt6
-[ -d "$qt6" ] || qt6=$here/../../shared/tools/mingw-qt6
-wine=$(command -v wine || command -v wine64 || ls /usr/lib/wine/wine64 2>/dev/null || true)
-for need in wixl msibuild x86_64-w64-mingw32-g++-posix cmake ninja; do
-    if ! command -v "$need" >/dev/null; then
-        echo "msi: skipped: $need is not installed"; exit 0
-    fi
-done
-[ -n "$wine" ] || { echo "msi: skipped: wine is not installed"; exit 0; }
-[ -d "$qt6/qt/bin" ] || { echo "msi: skipped: no ../shared/tools/mingw-qt6"; exit 0; }
+root=$here
+"$here/scripts/install-deps.sh" windows
+. "$here/scripts/lib/windows-qt.sh"
+. "$here/scripts/lib/wine.sh"
 
 work=$here/build/windows/msi-test
 mkdir -p "$work"
-export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
+export WINEPREFIX=$work/wine
 passed=0 failed=0
 check() {
     local what=$1; shift
@@ -73,17 +66,17 @@ int main(int argc, char** argv) {
 CPP
     echo '#include <cstdio>
 int main() { std::puts("ondrel-tablet-diag stand-in"); return 0; }' >"$src/diag.cpp"
-    cmake -G Ninja -S "$src" -B "$src/build-$v" -DCMAKE_TOOLCHAIN_FILE="$qt6/mingw-w64-x86_64.cmake" \
+    cmake -G Ninja -S "$src" -B "$src/build-$v" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DSTANDIN_VERSION="$v" -DONDREL_SOURCE_DIR="$here" >/dev/null &&
         cmake --build "$src/build-$v" -j2 >/dev/null || return 1
     rm -rf "$dist" && mkdir -p "$dist/platforms" "$dist/styles" "$dist/imageformats"
     cp "$src/build-$v/ondrel-sign.exe" "$src/build-$v/ondrel-tablet-diag.exe" "$dist/"
-    cp "$qt6"/qt/bin/Qt6{Core,Gui,Widgets}.dll "$dist/"
+    cp "$windows_qt"/bin/Qt6{Core,Gui,Widgets}.dll "$dist/"
     local dll
-    for dll in $(sed -n 's/^ *\(\/[^ )]*\.dll\).*/\1/p' "$qt6/mingw-w64-x86_64.cmake"); do cp "$dll" "$dist/"; done
-    cp "$qt6"/qt/plugins/platforms/{qwindows,qoffscreen}.dll "$dist/platforms/"
-    cp "$qt6"/qt/plugins/styles/*.dll "$dist/styles/"
-    cp "$qt6"/qt/plugins/imageformats/*.dll "$dist/imageformats/"
+    for dll in $(sed -n 's/^ *\(\/[^ )]*\.dll\).*/\1/p' "$toolchain"); do cp "$dll" "$dist/"; done
+    cp "$windows_qt"/plugins/platforms/{qwindows,qoffscreen}.dll "$dist/platforms/"
+    cp "$windows_qt"/plugins/styles/*.dll "$dist/styles/"
+    cp "$windows_qt"/plugins/imageformats/*.dll "$dist/imageformats/"
     cp -R "$here/res/site" "$dist/site"
 }
 
@@ -114,7 +107,7 @@ fi
 
 xvfb=""
 cleanup() {
-    "${wine%64}server" -k 2>/dev/null || wineserver -k 2>/dev/null || true
+    "$wineserver" -k 2>/dev/null || true
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -125,7 +118,7 @@ if [ $# -ge 1 ]; then
 fi
 rm -rf "$WINEPREFIX"
 "$wine" wineboot -i >/dev/null 2>&1
-"${wine%64}server" -w 2>/dev/null || wineserver -w 2>/dev/null || true
+"$wineserver" -w 2>/dev/null || true
 c=$WINEPREFIX/drive_c
 prog="$c/Program Files/Ondrel Sign"
 site=$c/ProgramData/ondrel-sign/site

@@ -2,16 +2,16 @@
 # Lays out the self-contained Windows folder build/windows/dist from the cross build (run
 # scripts/build-windows.sh first): the two programs, the Qt and mingw runtime DLLs, Qt's
 # plugins, the sample site and the tablet's WinUSB driver package (INF); then builds the MSI from it,
-# build/windows/ondrel-sign-VERSION.msi. Skips, as the build does, without ../shared.
+# build/windows/ondrel-sign-VERSION.msi.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/scripts/lib/mingw-qt6.sh"
+. "$root/scripts/lib/windows-qt.sh"
 build=$root/build/windows
 dist=$build/dist
 rm -rf "$dist"
 mkdir -p "$dist"
 cp "$build/app/ondrel-sign.exe" "$build/tablet/ondrel-tablet-diag.exe" "$dist/"
-cp "$qt6"/qt/bin/Qt6{Core,Gui,Widgets}.dll "$dist/"
+cp "$windows_qt"/bin/Qt6{Core,Gui,Widgets}.dll "$dist/"
 for dll in $(sed -n 's/^ *\(\/[^ )]*\.dll\).*/\1/p' "$toolchain"); do
     cp "$dll" "$dist/"
 done
@@ -20,7 +20,7 @@ done
 # whatever else this Qt has). A plugin that needs a Qt library the program does not ship could
 # never load, and is left out.
 imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'; }
-for plugin in "$qt6"/qt/plugins/*/*.dll; do
+for plugin in "$windows_qt"/plugins/*/*.dll; do
     loadable=yes
     for needed in $(imports "$plugin"); do
         case $needed in

@@ -7,25 +7,21 @@
 # finishing batch file ran through cmd.exe and was removed; and in a second run, that the
 # system menu's About entry opens the About box and, after Esc, that the window's placement is
 # in the registry. Usage: scripts/wine-visit-test.sh [DIST_DIR]
-# Without ../shared/tools/mingw-qt6 it says so and succeeds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-. "$root/scripts/lib/mingw-qt6.sh"
 dist=$(cd "${1:-$root/build/windows/dist}" && pwd)
 for tool in Xvfb xdotool identify; do
     command -v "$tool" >/dev/null || { echo "visit: $tool is missing" >&2; exit 1; }
 done
 
-wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+. "$root/scripts/lib/wine.sh"
 work=$root/build/windows/visit
 mkdir -p "$work"
 # A prefix of its own: the test prefix sets QT_QPA_PLATFORM=offscreen for every program. Here the
 # program starts as the shortcut starts it, without arguments (any argument would make it render
 # the agreement again) and on Qt's windows platform.
-export WINEPREFIX=$work/wine WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX=$work/wine
 program=""
 xvfb=""
 cleanup() {
@@ -39,10 +35,7 @@ trap cleanup EXIT
 . "$root/scripts/lib/xvfb.sh"
 start_xvfb 121 160
 "$wineserver" -k 2>/dev/null || true
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "visit: making the Wine prefix $WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1
-fi
+wine_prefix "$WINEPREFIX"
 drive=$WINEPREFIX/drive_c
 exchange=$drive/ondrelTemp
 program_dir=$drive/ondrel-visit

@@ -12,7 +12,8 @@ inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
 inline constexpr const char* kAboutEntryText = "&About 签字手写板...";
-inline constexpr const char* kAboutFirstLine = "签字手写板 1.0 版";
+// ONDREL_VERSION: the project's version, from the build.
+inline constexpr const char* kAboutFirstLine = "签字手写板 " ONDREL_VERSION " 版";
 inline constexpr const char* kAboutSecondLine = "Copyright (C) Varnock software";
 
 class CAboutDlg : public QDialog {

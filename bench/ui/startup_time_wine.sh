@@ -15,11 +15,9 @@ dist=$(cd "$1" && pwd)
 floor=$(realpath "$2")
 runs=${3:-11}
 root=$(cd "$(dirname "$0")/../.." && pwd)
-wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+. "$root/scripts/lib/wine.sh"
 work=$root/build/windows-bench/startup
-export WINEPREFIX=$work/wine WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX=$work/wine
 mkdir -p "$work"
 
 app=$work/app
@@ -28,7 +26,8 @@ cp -R "$dist" "$app"
 cp "$floor" "$app/"
 exchange=$app/exchange
 mkdir -p "$exchange"
-export ONDREL_EXCHANGE_DIR="Z:${exchange//\//\\}"
+ONDREL_EXCHANGE_DIR=$(windows_path "$exchange")
+export ONDREL_EXCHANGE_DIR
 touch "$exchange/userAgreement-1.jpg"  # newer than the agreement: nothing to refresh
 
 xvfb=""
@@ -41,7 +40,7 @@ trap cleanup EXIT
 start_xvfb 161 200 1920x1080
 # A Wine session keeps the display it started with: the prefix is made on this one.
 "$wineserver" -k 2>/dev/null || true
-[ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot -i >/dev/null 2>&1
+wine_prefix "$WINEPREFIX"
 # One Wine session for all runs, as on a desk where Windows is already up (a new one, once the
 # session that made the prefix has ended).
 "$wineserver" -w
