@@ -87,16 +87,8 @@ if [ "${1:-}" = --visit ]; then
     fi
     # Focus starts in the terms view; Tab goes 阅读条款 -> 同意并签字 -> 重新签字 -> 完成.
     press_keys "$window" Tab Tab space
-    inked=no
-    for _ in $(seq 300); do
-        if [ -f "$exchange/sign-temp.bmp" ] &&
-            [ "$(identify -format '%[min]' "$exchange/sign-temp.bmp" 2>/dev/null)" = 0 ]; then
-            inked=yes
-            break
-        fi
-        sleep 0.1
-    done
-    [ "$inked" = yes ] || echo "FAILED: $kind visit: the preview never showed the strokes" >&2
+    wait_for_ink "$exchange/sign-temp.bmp" 300 ||
+        echo "FAILED: $kind visit: the preview never showed the strokes" >&2
     press_keys "$window" Tab Tab space
     status=0
     wait "$program" || status=$?

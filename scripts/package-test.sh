@@ -33,16 +33,8 @@ visit() {
     printf 'stroke 5000 10000 30000 12000 30\nstroke 8000 30000 28000 30000 30 3000\n' >&3
 
     # Wait for the live preview to show ink, so Done captures the strokes.
-    local inked=no
-    for _ in $(seq 200); do
-        if [ -f "$exchange/sign-temp.bmp" ] &&
-            [ "$(identify -format '%[min]' "$exchange/sign-temp.bmp" 2>/dev/null)" = 0 ]; then
-            inked=yes
-            break
-        fi
-        sleep 0.1
-    done
-    [ "$inked" = yes ] || { echo "package test: the preview never showed the strokes" >&2; exit 1; }
+    wait_for_ink "$exchange/sign-temp.bmp" ||
+        { echo "package test: the preview never showed the strokes" >&2; exit 1; }
 
     press_keys "$window" Tab Tab space || exit 1
     status=0

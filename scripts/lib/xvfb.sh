@@ -35,3 +35,16 @@ press_keys() {
     echo "the window never took the focus" >&2
     return 1
 }
+
+# wait_for_ink BMP [TRIES]: waits, a tenth of a second a try (200 tries unless given), until the
+# live preview BMP holds a black pixel; fails when it never does.
+wait_for_ink() {
+    local bmp=$1 tries=${2:-200}
+    for _ in $(seq "$tries"); do
+        if [ -f "$bmp" ] && [ "$(identify -format '%[min]' "$bmp" 2>/dev/null)" = 0 ]; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
