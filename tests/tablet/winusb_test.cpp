@@ -594,7 +594,8 @@ void RunScenario(const std::string& path) {
                 }
                 break;
             case ScriptCommand::Kind::Sleep:
-                break;  // the order of the commands is what counts here
+            case ScriptCommand::Kind::WaitSigning:  // the connection here reads in any mode
+                break;                              // the order of the commands is what counts here
         }
     }
     const int exitStatus = window.connected ? 0 : ExitStatusOf(connection->lastOpenOutcome());
