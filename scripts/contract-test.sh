@@ -8,6 +8,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# The examples run as a new user runs them, with the defaults: a folder named in the caller's
+# environment (a real desk's, perhaps) is never the one whose signatures a visit here clears.
+unset ONDREL_EXCHANGE_DIR
 
 # One visit, run by this script under xvfb-run: contract-test.sh --visit fifo|readme|guide DEPTH
 if [ "${1:-}" = --visit ]; then
@@ -34,7 +37,7 @@ if [ "${1:-}" = --visit ]; then
     }
     trap cleanup EXIT
     export XDG_CONFIG_HOME=$work/config  # the remembered window placement stays the user's
-    exchange=${ONDREL_EXCHANGE_DIR:-$root/build/exchange}
+    exchange=$root/build/exchange
     rm -f "$exchange/sign.bmp" "$exchange/sign-temp.bmp"
     archived() {
         local n=0 file
