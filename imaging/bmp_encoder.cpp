@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "imaging/area_capture.h"
 #include "imaging/bmp_layout.h"
@@ -64,66 +65,105 @@ int NearestIndex(const std::vector<Rgb>& palette, Rgb colour) {
     return best;
 }
 
-void WriteRows24(const Bitmap& bitmap, const BmpLayout& layout, std::uint8_t* rows) {
-    for (int y = 0; y < bitmap.height; ++y) {
-        // The first row in the file is the bottom row of the area.
-        const std::uint32_t* source =
-            bitmap.pixels.data() + static_cast<std::size_t>(bitmap.height - 1 - y) * bitmap.width;
-        std::uint8_t* out = rows + static_cast<std::size_t>(y) * layout.stride;
-        for (int x = 0; x < bitmap.width; ++x) {
-            const std::uint32_t pixel = source[x];
-            out[0] = static_cast<std::uint8_t>(pixel);
-            out[1] = static_cast<std::uint8_t>(pixel >> 8);
-            out[2] = static_cast<std::uint8_t>(pixel >> 16);
-            out += 3;
-        }
+// Converts one row of the area to a row of the file at depth 24.
+void WriteRow24(const std::uint32_t* source, int width, std::uint8_t* out) {
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t pixel = source[x];
+        out[0] = static_cast<std::uint8_t>(pixel);
+        out[1] = static_cast<std::uint8_t>(pixel >> 8);
+        out[2] = static_cast<std::uint8_t>(pixel >> 16);
+        out += 3;
     }
 }
 
-void WriteIndexedRows(const Bitmap& bitmap, const BmpLayout& layout,
-                      const std::vector<Rgb>& palette, std::uint8_t* rows) {
-    const int depth = layout.depth;
-    const int perByte = 8 / depth;
-    // Signatures have very few colours: remember the last conversion.
-    std::uint32_t lastPixel = 0;
-    int lastIndex = -1;
-    for (int y = 0; y < bitmap.height; ++y) {
-        const std::uint32_t* source =
-            bitmap.pixels.data() + static_cast<std::size_t>(bitmap.height - 1 - y) * bitmap.width;
-        std::uint8_t* out = rows + static_cast<std::size_t>(y) * layout.stride;
-        for (int x = 0; x < bitmap.width; ++x) {
-            if (lastIndex < 0 || source[x] != lastPixel) {
-                lastPixel = source[x];
-                lastIndex = NearestIndex(palette, ToRgb(lastPixel));
+// Converts rows to palette indices, packed from the most significant bits of each byte.
+class IndexedRowWriter {
+  public:
+    explicit IndexedRowWriter(int depth) : depth_(depth), palette_(Palette(depth)) {}
+    const std::vector<Rgb>& palette() const { return palette_; }
+
+    // `out` is the row's bytes, all zero.
+    void Write(const std::uint32_t* source, int width, std::uint8_t* out) {
+        const int perByte = 8 / depth_;
+        for (int x = 0; x < width; ++x) {
+            if (lastIndex_ < 0 || source[x] != lastPixel_) {
+                lastPixel_ = source[x];
+                lastIndex_ = NearestIndex(palette_, ToRgb(lastPixel_));
             }
-            // Packed from the most significant bits of each byte.
-            const int shift = (perByte - 1 - x % perByte) * depth;
-            out[x / perByte] = static_cast<std::uint8_t>(out[x / perByte] | (lastIndex << shift));
+            const int shift = (perByte - 1 - x % perByte) * depth_;
+            out[x / perByte] = static_cast<std::uint8_t>(out[x / perByte] | (lastIndex_ << shift));
         }
     }
-}
+
+  private:
+    int depth_;
+    std::vector<Rgb> palette_;
+    // Signatures have very few colours: the last conversion is remembered.
+    std::uint32_t lastPixel_ = 0;
+    int lastIndex_ = -1;
+};
+
+// Rows go out in pieces of about this size: the encoder never holds the whole file, so a
+// preview every second neither allocates nor faults in megabytes (which under Wine costs as
+// much as the write itself), and each piece is still in the cache when it is written.
+constexpr std::size_t kPieceBytes = 128 * 1024;
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap, int depth) {
+bool EncodeBmp(const Bitmap& bitmap, int depth, const BmpByteSink& write) {
     const BmpLayout layout = ComputeBmpLayout(bitmap.width, bitmap.height, depth);
-    std::vector<std::uint8_t> file(layout.fileSize, 0);
+    std::optional<IndexedRowWriter> indexed;
+    if (depth != 24) {
+        indexed.emplace(depth);
+    }
+    std::vector<std::uint8_t> head(layout.pixelOffset, 0);
     const auto headers = MakeBmpHeaders(layout);
-    std::memcpy(file.data(), headers.data(), headers.size());
-    std::uint8_t* rows = file.data() + layout.pixelOffset;
-    if (depth == 24) {
-        WriteRows24(bitmap, layout, rows);
-        return file;
+    std::memcpy(head.data(), headers.data(), headers.size());
+    if (indexed) {
+        std::uint8_t* table = head.data() + kBmpHeadersSize;
+        for (const Rgb& entry : indexed->palette()) {  // RGBQUAD: blue, green, red, 0
+            table[0] = entry.b;
+            table[1] = entry.g;
+            table[2] = entry.r;
+            table += 4;
+        }
     }
-    const std::vector<Rgb> palette = Palette(depth);
-    std::uint8_t* table = file.data() + kBmpHeadersSize;
-    for (const Rgb& entry : palette) {  // RGBQUAD: blue, green, red, 0
-        table[0] = entry.b;
-        table[1] = entry.g;
-        table[2] = entry.r;
-        table += 4;
+    if (!write(head)) {
+        return false;
     }
-    WriteIndexedRows(bitmap, layout, palette, rows);
+
+    const std::size_t stride = layout.stride;
+    const int rowsPerPiece = static_cast<int>(std::max<std::size_t>(1, kPieceBytes / stride));
+    std::vector<std::uint8_t> piece(static_cast<std::size_t>(rowsPerPiece) * stride);
+    // The first row in the file is the bottom row of the area.
+    for (int first = 0; first < bitmap.height; first += rowsPerPiece) {
+        const int rows = std::min(rowsPerPiece, bitmap.height - first);
+        std::fill(piece.begin(), piece.end(), std::uint8_t{0});  // row padding, packed indices
+        for (int row = 0; row < rows; ++row) {
+            const std::uint32_t* source =
+                bitmap.pixels.data() +
+                static_cast<std::size_t>(bitmap.height - 1 - (first + row)) * bitmap.width;
+            std::uint8_t* out = piece.data() + static_cast<std::size_t>(row) * stride;
+            if (indexed) {
+                indexed->Write(source, bitmap.width, out);
+            } else {
+                WriteRow24(source, bitmap.width, out);
+            }
+        }
+        if (!write(std::span<const std::uint8_t>(piece.data(), rows * stride))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap, int depth) {
+    std::vector<std::uint8_t> file;
+    file.reserve(ComputeBmpLayout(bitmap.width, bitmap.height, depth).fileSize);
+    EncodeBmp(bitmap, depth, [&](std::span<const std::uint8_t> bytes) {
+        file.insert(file.end(), bytes.begin(), bytes.end());
+        return true;
+    });
     return file;
 }
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <span>
 #include <vector>
 
 namespace ondrel {
@@ -15,6 +17,13 @@ namespace ondrel {
 // owner and group only (0640), whatever the umask. False when it could not be created or fully
 // written; a file that was created stays for the caller to remove.
 bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// Hands the bytes it produces, in order, to the writer it is given; false when the writer was
+// (or when it gives up itself).
+using ByteWriter = std::function<bool(std::span<const std::uint8_t> bytes)>;
+using FileContent = std::function<bool(const ByteWriter& write)>;
+// WriteNewFile with the bytes produced as they are written, never all held at once.
+bool WriteNewFile(const std::filesystem::path& path, const FileContent& content);
 
 enum class ReplaceOutcome {
     Replaced,

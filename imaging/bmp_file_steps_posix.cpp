@@ -11,8 +11,26 @@
 #include "imaging/bmp_file_steps.h"
 
 namespace ondrel {
+namespace {
 
-bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteNewFile(const std::filesystem::path& path, const FileContent& content) {
     // The host reads the files through the folder's group; nobody else may.
     constexpr mode_t kMode = S_IRUSR | S_IWUSR | S_IRGRP;
     const int fd =
@@ -22,15 +40,8 @@ bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint
     }
     // The umask may have taken bits away (the group's read), never added any.
     bool written = ::fchmod(fd, kMode) == 0;
-    std::size_t done = 0;
-    while (written && done < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        written = count > 0;
-        done += written ? static_cast<std::size_t>(count) : 0;
-    }
+    written = written &&
+              content([fd](std::span<const std::uint8_t> bytes) { return WriteAll(fd, bytes); });
     const bool closed = ::close(fd) == 0;
     return written && closed;
 }

@@ -15,23 +15,33 @@
 #include "imaging/bmp_file_steps.h"
 
 namespace ondrel {
+namespace {
 
-bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        // _write takes at most an unsigned int at a time.
+        const unsigned int chunk =
+            static_cast<unsigned int>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        const int count = _write(fd, bytes.data() + done, chunk);
+        if (count <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteNewFile(const std::filesystem::path& path, const FileContent& content) {
     const int fd =
         _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd < 0) {
         return false;
     }
-    bool written = true;
-    std::size_t done = 0;
-    while (written && done < bytes.size()) {
-        // _write takes at most an unsigned int at a time.
-        const unsigned int chunk =
-            static_cast<unsigned int>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        const int count = _write(fd, bytes.data() + done, chunk);
-        written = count > 0;
-        done += written ? static_cast<std::size_t>(count) : 0;
-    }
+    const bool written =
+        content([fd](std::span<const std::uint8_t> bytes) { return WriteAll(fd, bytes); });
     const bool closed = _close(fd) == 0;
     return written && closed;
 }

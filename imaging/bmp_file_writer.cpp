@@ -18,6 +18,10 @@ constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
 
 }  // namespace
 
+bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    return WriteNewFile(path, [&](const ByteWriter& write) { return write(bytes); });
+}
+
 int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth) {
     return SaveBitmapToFile(bitmap, path, displayDepth, ReplaceRetry{});
 }
@@ -33,11 +37,13 @@ int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, in
     if (size > kMaxFileSize) {
         return 0;
     }
-    const std::vector<std::uint8_t> bytes = EncodeBmp(*bitmap, depth);
+    const FileContent content = [&](const ByteWriter& write) {
+        return EncodeBmp(*bitmap, depth, write);
+    };
 
     for (int attempt = 0; attempt < 3; ++attempt) {
         const std::filesystem::path temporary = TemporaryPathBeside(path);
-        if (!WriteNewFile(temporary, bytes)) {
+        if (!WriteNewFile(temporary, content)) {
             std::error_code ignored;
             std::filesystem::remove(temporary, ignored);
             if (!std::filesystem::is_directory(
