@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -15,9 +16,11 @@ class TempFolder {
   public:
     TempFolder() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                (std::string("ondrel-") + info->test_suite_name() + "-" + info->name() + "-" +
-                 std::to_string(std::random_device{}()));
+        // Parametrised and typed tests have a '/' in their names: one folder, not nested ones.
+        std::string name = std::string("ondrel-") + info->test_suite_name() + "-" + info->name() +
+                           "-" + std::to_string(std::random_device{}());
+        std::replace(name.begin(), name.end(), '/', '_');
+        path_ = std::filesystem::temp_directory_path() / name;
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
