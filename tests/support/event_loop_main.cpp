@@ -1,5 +1,5 @@
-// The tablet tests run the connection on a Qt event loop, as the signing window does: the test
-// thread is the window thread.
+// GoogleTest main for tests that need a Qt event loop but no widgets: the tablet tests run the
+// connection on it as the signing window does (the test thread is the window thread).
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
