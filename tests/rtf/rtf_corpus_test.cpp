@@ -3,15 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTextFrame>
 #include <QTextTable>
 #include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "tests/rtf/abiword_lists_sample.h"
 #include "tests/rtf/rtf_test_support.h"
+#include "tests/support/whole_file.h"
 
 namespace ondrel {
 namespace {
@@ -28,23 +31,15 @@ QString CorpusDir() {
     return shared + QStringLiteral("/testdata/rtf");
 }
 
-QByteArray ReadCorpusFile(const QString& name) {
-    QFile file(CorpusDir() + u'/' + name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
-
 #define SKIP_WITHOUT_CORPUS()                                             \
     if (!QDir(CorpusDir()).exists()) {                                    \
         GTEST_SKIP() << "no RTF corpus at " << CorpusDir().toStdString(); \
     }
 
 std::unique_ptr<QTextDocument> LoadCorpusFile(const QString& name, std::size_t chunk = 4096) {
-    const QByteArray bytes = ReadCorpusFile(name);
-    return ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                   chunk);
+    const std::string bytes =
+        test::ReadWholeFile(std::filesystem::path((CorpusDir() + u'/' + name).toStdU16String()));
+    return ReadRtf(bytes, chunk);
 }
 
 int CountImages(const QTextDocument& document) {
@@ -82,6 +77,11 @@ struct Expectation {
     std::vector<const char*> present;
     std::vector<const char*> absent;
 };
+
+// The case is its file, in GoogleTest's messages and in CTest's list.
+void PrintTo(const Expectation& expectation, std::ostream* out) {
+    *out << expectation.file;
+}
 
 class RtfCorpusText : public ::testing::TestWithParam<Expectation> {};
 
