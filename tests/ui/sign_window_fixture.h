@@ -89,11 +89,11 @@ class SignWindowTest : public ::testing::Test {
     // previews on a worker thread), unless a test sets settlePreviews_ to false.
     SignDialogSeams Seams() {
         SignDialogSeams seams;
-        seams.makeTimer = [this](std::function<void()> onTick) {
-            return timeline_.Factory()([this, tick = std::move(onTick)] {
+        seams.makeTimer = [this](int timerId, AutosaveTick onTick) {
+            return timeline_.Factory()(timerId, [this, tick = std::move(onTick)](int id) {
                 const bool handsOn = settlePreviews_ && Area().surface().width() > 0 &&
                                      Area().surface().height() > 0;
-                tick();
+                tick(id);
                 if (handsOn) {
                     ++previewsHanded_;
                     EXPECT_TRUE(previewsDone_.WaitFor(previewsHanded_)) << "no preview written";

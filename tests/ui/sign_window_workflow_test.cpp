@@ -86,6 +86,7 @@ TEST_P(EnterSigning, ShowsAWhiteAreaAndPreviewsEverySecond) {
     ExpectSigningMode(window, Autosave());
     EXPECT_TRUE(AllWhite(Area().surface()));
     EXPECT_EQ(timeline_.last().period(), 1000);
+    EXPECT_EQ(timeline_.last().id(), TIMER_AUTOSAVE);
 
     timeline_.Advance(999);
     EXPECT_FALSE(std::filesystem::exists(Preview()));
