@@ -20,8 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using Bytes = std::vector<std::uint8_t>;
-using test::ReadWholeFile;
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+    return test::ReadWholeFile<std::vector<std::uint8_t>>(path);
+}
 
 class BmpWriterTest : public ::testing::Test {
   protected:
@@ -76,7 +77,7 @@ TEST_F(BmpWriterTest, ThreeByTwoAtDepth24StoresTheBottomRowFirst) {
     ASSERT_TRUE(bitmap);
     const fs::path target = folder_ / "sign.bmp";
     ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 32), 1);
-    const auto bytes = ReadWholeFile<Bytes>(target);
+    const auto bytes = ReadAll(target);
     ASSERT_EQ(bytes.size(), 78u);
     // First stored row is the bottom row: black, white, white, then 3 padding bytes.
     const std::vector<std::uint8_t> bottom(bytes.begin() + 54, bytes.begin() + 66);
@@ -91,7 +92,7 @@ TEST_F(BmpWriterTest, WhiteAreaIsAllFFButThePadding) {
     const auto bitmap = CopyAreaToBitmap({0, 0, 7, 5}, surface);
     const fs::path target = folder_ / "white.bmp";
     ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 24), 1);
-    const auto bytes = ReadWholeFile<Bytes>(target);
+    const auto bytes = ReadAll(target);
     const std::uint32_t stride = BmpStride(24, 7);
     for (std::size_t i = 54; i < bytes.size(); ++i) {
         const bool padding = (i - 54) % stride >= 21;
@@ -108,7 +109,7 @@ TEST_F(BmpWriterTest, QtReadsBackTheSamePixelsAtEveryDepth) {
     for (const int displayDepth : {32, 8, 4, 1}) {
         const fs::path target = folder_ / ("depth" + std::to_string(displayDepth) + ".bmp");
         ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, displayDepth), 1);
-        const auto bytes = ReadWholeFile<Bytes>(target);
+        const auto bytes = ReadAll(target);
         EXPECT_EQ(bytes[28], ChooseBmpDepth(displayDepth));
         QImage image(QString::fromStdString(target.string()));
         ASSERT_FALSE(image.isNull()) << displayDepth;
@@ -135,7 +136,7 @@ TEST_F(BmpWriterTest, ImageMagickReadsBackTheSamePixels) {
         const std::string command =
             "convert '" + target.string() + "' -depth 8 gray:'" + raw.string() + "' 2>/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0);
-        const auto grey = ReadWholeFile<Bytes>(raw);
+        const auto grey = ReadAll(raw);
         ASSERT_EQ(grey.size(), 29u * 17u);
         for (int y = 0; y < 17; ++y) {
             for (int x = 0; x < 29; ++x) {
@@ -175,7 +176,7 @@ TEST_F(BmpWriterTest, ReadOnlyFolderKeepsTheEarlierFile) {
     const auto bitmap = CopyAreaToBitmap({0, 0, 4, 4}, SignatureSurface(4, 4));
     const fs::path target = folder_ / "sign.bmp";
     ASSERT_EQ(SaveBitmapToFile(&*bitmap, target, 24), 1);
-    const auto before = ReadWholeFile<Bytes>(target);
+    const auto before = ReadAll(target);
     const auto larger = CopyAreaToBitmap({0, 0, 9, 9}, SignatureSurface(9, 9));
     const std::optional<int> result = test::SaveIntoReadOnlyFolder(
         folder_, [&] { return SaveBitmapToFile(&*larger, target, 24); });
@@ -184,7 +185,7 @@ TEST_F(BmpWriterTest, ReadOnlyFolderKeepsTheEarlierFile) {
                         "flag is only an attribute; root without a private mount namespace)";
     }
     EXPECT_EQ(*result, 0);
-    EXPECT_EQ(ReadWholeFile<Bytes>(target), before);
+    EXPECT_EQ(ReadAll(target), before);
     EXPECT_TRUE(Leftovers({"sign.bmp"}).empty());
 }
 
@@ -193,7 +194,7 @@ TEST_F(BmpWriterTest, WriteErrorMidFileLeavesTheEarlierFileWhole) {
     const fs::path target = folder_ / "sign.bmp";
     const auto small = CopyAreaToBitmap({0, 0, 4, 4}, SignatureSurface(4, 4));
     ASSERT_EQ(SaveBitmapToFile(&*small, target, 24), 1);
-    const auto before = ReadWholeFile<Bytes>(target);
+    const auto before = ReadAll(target);
 
     const auto large = CopyAreaToBitmap({0, 0, 200, 200}, SignatureSurface(200, 200));
     int result = -1;
@@ -202,7 +203,7 @@ TEST_F(BmpWriterTest, WriteErrorMidFileLeavesTheEarlierFileWhole) {
     }
 
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(ReadWholeFile<Bytes>(target), before);
+    EXPECT_EQ(ReadAll(target), before);
     EXPECT_TRUE(Leftovers({"sign.bmp"}).empty());
 }
 
@@ -234,11 +235,10 @@ TEST_F(BmpWriterTest, NewFileNeverReusesAnExistingOne) {
     const fs::path taken = folder_ / "taken.tmp";
     { std::ofstream(taken, std::ios::binary) << "someone else's"; }
     EXPECT_FALSE(WriteNewFile(taken, {1, 2, 3}));
-    EXPECT_EQ(ReadWholeFile<Bytes>(taken),
-              (std::vector<std::uint8_t>{'s', 'o', 'm', 'e', 'o', 'n', 'e', ' ', 'e', 'l', 's', 'e',
-                                         '\'', 's'}));
+    EXPECT_EQ(ReadAll(taken), (std::vector<std::uint8_t>{'s', 'o', 'm', 'e', 'o', 'n', 'e', ' ',
+                                                         'e', 'l', 's', 'e', '\'', 's'}));
     EXPECT_TRUE(WriteNewFile(folder_ / "fresh.tmp", {1, 2, 3}));
-    EXPECT_EQ(ReadWholeFile<Bytes>(folder_ / "fresh.tmp"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ReadAll(folder_ / "fresh.tmp"), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
 TEST_F(BmpWriterTest, TargetNameOutsideAsciiIsKept) {
@@ -270,7 +270,7 @@ TEST_F(BmpWriterTest, ConcurrentReaderNeverSeesATornFile) {
     std::atomic<int> torn{0};
     std::thread host([&] {
         while (writing.load() || reads.load() < 50) {
-            const auto seen = ReadWholeFile<Bytes>(target);
+            const auto seen = ReadAll(target);
             if (seen != bytesA && seen != bytesB) {
                 ++torn;
             }
@@ -288,7 +288,7 @@ TEST_F(BmpWriterTest, ConcurrentReaderNeverSeesATornFile) {
         EXPECT_EQ(failedSaves, 0);
     }
     ASSERT_EQ(SaveBitmapToFile(&*bitmapB, target, 24), 1);
-    EXPECT_EQ(ReadWholeFile<Bytes>(target), bytesB);
+    EXPECT_EQ(ReadAll(target), bytesB);
     EXPECT_TRUE(Leftovers({"sign-temp.bmp"}).empty());
 }
 
