@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/rtf/rtf_stream_reader.h"
+#include "rtf/rtf_stream_reader.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -12,9 +12,9 @@ set(layers
     "tablet/sim:tablet/sim tablet/usb tablet/protocol"
     "tablet:tablet"
     "imaging:imaging base tablet/protocol"
-    "ui/rtf:ui/rtf"
+    "rtf:rtf"
     "ui/rules:ui/rules base"
-    "ui:ui/ imaging base site tablet/protocol tablet/device_change.h tablet/reader_flag.h tablet/tablet_connection.h tablet/tablet_link.h tablet/tablet_window.h"
+    "ui:ui/ rtf imaging base site tablet/protocol tablet/device_change.h tablet/reader_flag.h tablet/tablet_connection.h tablet/tablet_link.h tablet/tablet_window.h"
     "app:app ui site")
 
 if(NOT SOURCE_DIR)
@@ -52,7 +52,7 @@ set(failures "")
 set(checked 0)
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}"
      "${SOURCE_DIR}/base/*" "${SOURCE_DIR}/site/*" "${SOURCE_DIR}/tablet/*"
-     "${SOURCE_DIR}/imaging/*" "${SOURCE_DIR}/ui/*" "${SOURCE_DIR}/app/*")
+     "${SOURCE_DIR}/imaging/*" "${SOURCE_DIR}/rtf/*" "${SOURCE_DIR}/ui/*" "${SOURCE_DIR}/app/*")
 foreach(source IN LISTS sources)
     if(NOT source MATCHES "\\.(h|cpp)$")
         continue()

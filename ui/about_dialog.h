@@ -8,9 +8,8 @@ class QPushButton;
 
 namespace ondrel {
 
-inline constexpr int IDD_ABOUTBOX = 100;
-inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
+// The string IDS_ABOUTBOX: the About entry's text.
 inline constexpr const char* kAboutEntryText = "&About 签字手写板...";
 // ONDREL_VERSION: the project's version, from the build.
 inline constexpr const char* kAboutFirstLine = "签字手写板 " ONDREL_VERSION " 版";

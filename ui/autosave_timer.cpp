@@ -4,9 +4,10 @@
 
 namespace ondrel {
 
-QtAutosaveTimer::QtAutosaveTimer(std::function<void()> onTick) {
+QtAutosaveTimer::QtAutosaveTimer(int timerId, AutosaveTick onTick) {
     timer_.setTimerType(Qt::CoarseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, [tick = std::move(onTick)] { tick(); });
+    QObject::connect(&timer_, &QTimer::timeout,
+                     [timerId, tick = std::move(onTick)] { tick(timerId); });
 }
 
 void QtAutosaveTimer::Start(int periodMs) {

@@ -20,14 +20,17 @@ class AutosaveTimer {
     virtual bool IsRunning() const = 0;
 };
 
-// Makes the window's timer; onTick runs on the window thread at every tick.
+// What a tick runs, on the window thread: handed the identifier of the timer that ticked.
+using AutosaveTick = std::function<void(int timerId)>;
+
+// Makes the window's timer with the identifier `timerId`.
 using AutosaveTimerFactory =
-    std::function<std::unique_ptr<AutosaveTimer>(std::function<void()> onTick)>;
+    std::function<std::unique_ptr<AutosaveTimer>(int timerId, AutosaveTick onTick)>;
 
 // A QTimer on the window thread.
 class QtAutosaveTimer final : public AutosaveTimer {
   public:
-    explicit QtAutosaveTimer(std::function<void()> onTick);
+    QtAutosaveTimer(int timerId, AutosaveTick onTick);
     void Start(int periodMs) override;
     void Stop() override;
     bool IsRunning() const override;

@@ -39,8 +39,8 @@ void ShowMessageBox(QWidget* parent, const QString& text) {
 
 SignDialogSeams WithDefaults(SignDialogSeams seams) {
     if (!seams.makeTimer) {
-        seams.makeTimer = [](std::function<void()> onTick) {
-            return std::make_unique<QtAutosaveTimer>(std::move(onTick));
+        seams.makeTimer = [](int timerId, AutosaveTick onTick) {
+            return std::make_unique<QtAutosaveTimer>(timerId, std::move(onTick));
         };
     }
     if (!seams.messageBox) {
@@ -74,7 +74,8 @@ COndrel_signDlg::COndrel_signDlg(SignDialogSeams seams, QWidget* parent)
             [this] { workflow_.OnAgreeAndSign(); });
     connect(controls_.readTerms, &QPushButton::clicked, this, [this] { workflow_.OnReadTerms(); });
     placement_ = new WindowPlacementKeeper(*this);
-    autosave_ = seams_.makeTimer([this] { workflow_.OnAutosaveTimer(TIMER_AUTOSAVE); });
+    autosave_ = seams_.makeTimer(TIMER_AUTOSAVE,
+                                 [this](int timerId) { workflow_.OnAutosaveTimer(timerId); });
     connection_ = seams_.makeConnection(*this);
 }
 

@@ -9,9 +9,6 @@
 
 namespace ondrel {
 
-inline constexpr int IDD_SIGN_DIALOG = 102;
-inline constexpr int IDR_MAINFRAME = 128;
-
 inline constexpr int IDC_STATUS = 1000;
 inline constexpr int IDC_RESIGN = 1001;
 inline constexpr int IDC_DONE = 1002;

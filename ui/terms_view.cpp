@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "ui/rtf/rtf_stream_reader.h"
+#include "rtf/rtf_stream_reader.h"
 
 namespace ondrel {
 namespace {

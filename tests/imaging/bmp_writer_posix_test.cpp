@@ -7,8 +7,8 @@
 
 #include "imaging/area_capture.h"
 #include "imaging/bmp_file_steps.h"
-#include "tests/imaging/file_test_support.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/whole_file.h"
 
 namespace ondrel {
 namespace {

@@ -13,6 +13,7 @@
 #include "imaging/bmp_temporary_files.h"
 #include "imaging/stroke_renderer.h"
 #include "tests/imaging/file_test_support.h"
+#include "tests/support/whole_file.h"
 
 namespace ondrel {
 namespace {
@@ -20,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<std::uint8_t> ReadAll(const fs::path& path) {
-    return test::ReadWholeFile(path);
+    return test::ReadWholeFile<std::vector<std::uint8_t>>(path);
 }
 
 class BmpWriterTest : public ::testing::Test {

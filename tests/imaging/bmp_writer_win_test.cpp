@@ -9,12 +9,13 @@
 
 #include "imaging/area_capture.h"
 #include "imaging/bmp_file_steps.h"
-#include "tests/imaging/file_test_support.h"
+#include "tests/support/whole_file.h"
 
 namespace ondrel {
 namespace {
 
 namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
 
 class BmpWriterHostHoldsTarget : public ::testing::Test {
   protected:
@@ -27,7 +28,7 @@ class BmpWriterHostHoldsTarget : public ::testing::Test {
         target_ = folder_ / "sign-temp.bmp";
         const auto earlier = CopyAreaToBitmap({0, 0, 4, 4}, SignatureSurface(4, 4));
         ASSERT_EQ(SaveBitmapToFile(&*earlier, target_, 24), 1);
-        before_ = test::ReadWholeFile(target_);
+        before_ = test::ReadWholeFile<Bytes>(target_);
     }
     void TearDown() override {
         if (held_ != INVALID_HANDLE_VALUE) {
@@ -56,14 +57,14 @@ TEST_F(BmpWriterHostHoldsTarget, WithoutDeleteSharingTheReplaceFailsAndTheEarlie
     Hold(FILE_SHARE_READ | FILE_SHARE_WRITE);
     const auto larger = CopyAreaToBitmap({0, 0, 9, 9}, SignatureSurface(9, 9));
     EXPECT_EQ(SaveBitmapToFile(&*larger, target_, 24), 0);
-    EXPECT_EQ(test::ReadWholeFile(target_), before_);
+    EXPECT_EQ(test::ReadWholeFile<Bytes>(target_), before_);
     EXPECT_EQ(FilesInFolder(), 1u) << "a temporary file was left behind";
 
     // Once the host lets go, the next save goes through.
     CloseHandle(held_);
     held_ = INVALID_HANDLE_VALUE;
     ASSERT_EQ(SaveBitmapToFile(&*larger, target_, 24), 1);
-    EXPECT_EQ(test::ReadWholeFile(target_), EncodeBmp(*larger, 24));
+    EXPECT_EQ(test::ReadWholeFile<Bytes>(target_), EncodeBmp(*larger, 24));
     EXPECT_EQ(FilesInFolder(), 1u);
 }
 
@@ -74,7 +75,7 @@ TEST_F(BmpWriterHostHoldsTarget, WithDeleteSharingTheHostStillReadsTheEarlierFil
     Hold(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     const auto larger = CopyAreaToBitmap({0, 0, 9, 9}, SignatureSurface(9, 9));
     const int saved = SaveBitmapToFile(&*larger, target_, 24);
-    EXPECT_EQ(test::ReadWholeFile(target_), saved == 1 ? EncodeBmp(*larger, 24) : before_);
+    EXPECT_EQ(test::ReadWholeFile<Bytes>(target_), saved == 1 ? EncodeBmp(*larger, 24) : before_);
     EXPECT_EQ(FilesInFolder(), 1u);
 
     std::vector<std::uint8_t> seen(before_.size() + 16);
@@ -99,7 +100,7 @@ TEST_F(BmpWriterHostHoldsTarget, AReplaceTriedAgainGoesThroughOnceTheHostLetsGo)
                              }};
     EXPECT_EQ(SaveBitmapToFile(&*larger, target_, 24, retry), 1);
     EXPECT_EQ(waits, (std::vector<int>{1, 2}));
-    EXPECT_EQ(test::ReadWholeFile(target_), EncodeBmp(*larger, 24));
+    EXPECT_EQ(test::ReadWholeFile<Bytes>(target_), EncodeBmp(*larger, 24));
     EXPECT_EQ(FilesInFolder(), 1u) << "a temporary file was left behind";
 }
 
@@ -111,7 +112,7 @@ TEST_F(BmpWriterHostHoldsTarget, AHostThatNeverLetsGoEndsTheTriesAtTheirNumber) 
                              [&](int attempt) { waits.push_back(attempt); }};
     EXPECT_EQ(SaveBitmapToFile(&*larger, target_, 24, retry), 0);
     EXPECT_EQ(waits, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(test::ReadWholeFile(target_), before_);
+    EXPECT_EQ(test::ReadWholeFile<Bytes>(target_), before_);
     EXPECT_EQ(FilesInFolder(), 1u) << "a temporary file was left behind";
 }
 
@@ -128,7 +129,7 @@ TEST_F(BmpWriterHostHoldsTarget, ANewFileHeldOpenIsInUseNotAFailure) {
     EXPECT_EQ(ReplaceFileWith(fresh, target_), ReplaceOutcome::InUse);
     CloseHandle(scanner);
     EXPECT_EQ(ReplaceFileWith(fresh, target_), ReplaceOutcome::Replaced);
-    EXPECT_EQ(test::ReadWholeFile(target_), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(test::ReadWholeFile<Bytes>(target_), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
 TEST_F(BmpWriterHostHoldsTarget, NoNewFileOrAFolderInTheWayIsAFailure) {

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tests/imaging/file_test_support.h"
@@ -15,11 +14,6 @@
 namespace ondrel::test {
 
 const bool kReplaceFailsWhileReaderHasFileOpen = false;
-
-std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // For another user the folder's permissions make it read-only; root gets a child process with a
 // private mount namespace in which the folder is a read-only bind mount of itself. Nothing where

@@ -1,24 +1,14 @@
 #pragma once
 
-// A site of its own for each script-runner test, entered as the working directory.
+// A site of its own for each script-runner test, entered as the working directory, and the
+// whole-file reader its checks use.
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-
 #include "tests/support/temp_folder.h"
+#include "tests/support/whole_file.h"
 
 namespace ondrel::test {
-
-inline std::string ReadText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class SiteScriptTest : public ::testing::Test {
   protected:

@@ -17,7 +17,7 @@ namespace ondrel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ReadText;
+using test::ReadWholeFile;
 using test::SiteScriptTest;
 using test::TempFolder;
 
@@ -26,8 +26,8 @@ TEST_F(SiteScriptTest, RunsTheTemplateWithTheSingleArgumentOpenThenDeletesIt) {
                 "echo \"$#:$1\" > args.txt\n"
                 "test -t 0 && echo tty > stdin.txt || cat > stdin.txt\n");
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("args.txt"), "1:open\n");
-    EXPECT_EQ(ReadText("stdin.txt"), "");  // no input, and no terminal
+    EXPECT_EQ(ReadWholeFile("args.txt"), "1:open\n");
+    EXPECT_EQ(ReadWholeFile("stdin.txt"), "");  // no input, and no terminal
     EXPECT_FALSE(fs::exists("createSign.bat"));
     EXPECT_TRUE(fs::exists("config/createSign.txt"));
 }
@@ -36,23 +36,23 @@ TEST_F(SiteScriptTest, WaitsForTheScriptToEnd) {
     // The script's last act is written only after a pause; the runner returns after it.
     site_.Write("config/createSign.txt", "sleep 0.3\necho finished > done.txt\n");
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("done.txt"), "finished\n");
+    EXPECT_EQ(ReadWholeFile("done.txt"), "finished\n");
 }
 
 TEST_F(SiteScriptTest, StaleBatchFileIsRunInsteadOfTheTemplateAndThenDeleted) {
     site_.Write("config/createSign.txt", "echo template >> ran.txt\n");
     site_.Write("createSign.bat", "echo stale >> ran.txt\n");
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("ran.txt"), "stale\n");
+    EXPECT_EQ(ReadWholeFile("ran.txt"), "stale\n");
     EXPECT_FALSE(fs::exists("createSign.bat"));
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("ran.txt"), "stale\ntemplate\n");
+    EXPECT_EQ(ReadWholeFile("ran.txt"), "stale\ntemplate\n");
 }
 
 TEST_F(SiteScriptTest, FailingScriptStillEndsWithTheBatchFileDeleted) {
     site_.Write("config/createSign.txt", "echo before > out.txt\nexit 3\n");
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("out.txt"), "before\n");
+    EXPECT_EQ(ReadWholeFile("out.txt"), "before\n");
     EXPECT_FALSE(fs::exists("createSign.bat"));
 }
 
@@ -68,7 +68,7 @@ TEST_F(SiteScriptTest, TheScriptIsToldTheExchangeFolderInUse) {
     } else {
         qputenv("ONDREL_EXCHANGE_DIR", previous);
     }
-    EXPECT_EQ(ReadText("exchange.txt"), "/var/lib/ondrel-sign/exchange\n/srv/desk exchange\n");
+    EXPECT_EQ(ReadWholeFile("exchange.txt"), "/var/lib/ondrel-sign/exchange\n/srv/desk exchange\n");
 }
 
 TEST_F(SiteScriptTest, ALeftoverLinkIsNeitherFollowedNorRun) {
@@ -86,7 +86,7 @@ TEST_F(SiteScriptTest, ALeftoverLinkIsNeitherFollowedNorRun) {
     EXPECT_FALSE(fs::exists("template.txt"));
     EXPECT_FALSE(fs::exists(fs::symlink_status("createSign.bat")));
     EXPECT_FALSE(fs::exists(fs::symlink_status("createUpdateSignDoc.bat")));
-    EXPECT_EQ(ReadText(script), "echo linked > linked.txt\n");
+    EXPECT_EQ(ReadWholeFile(script), "echo linked > linked.txt\n");
     EXPECT_FALSE(fs::exists(elsewhere.path() / "made.sh"));
 }
 
@@ -114,7 +114,7 @@ TEST_F(SiteScriptOtherAccountTest, ALeftoverAnotherAccountPlantedIsNotRunButRemo
     EXPECT_TRUE(log.warnings().contains(QStringLiteral("another account owns it")))
         << log.warnings().toStdString();
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("ran.txt"), "template\n");
+    EXPECT_EQ(ReadWholeFile("ran.txt"), "template\n");
 }
 
 TEST_F(SiteScriptOtherAccountTest, ALeftoverOfRootRunsForAnyDeskUser) {
@@ -136,7 +136,7 @@ TEST_F(SiteScriptOtherAccountTest, ALeftoverOfRootRunsForAnyDeskUser) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(ReadText("ran.txt"), "root\n");
+    EXPECT_EQ(ReadWholeFile("ran.txt"), "root\n");
     EXPECT_FALSE(fs::exists("createSign.bat"));
 }
 

@@ -13,14 +13,14 @@ namespace ondrel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ReadText;
+using test::ReadWholeFile;
 using test::SiteScriptTest;
 using test::TempFolder;
 
 TEST_F(SiteScriptTest, RunsTheTemplateWithTheSingleArgumentOpenThenDeletesIt) {
     site_.Write("config/createSign.txt", "@echo off\r\necho [%*]> args.txt\r\n");
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("args.txt"), "[open]\r\n");
+    EXPECT_EQ(ReadWholeFile("args.txt"), "[open]\r\n");
     EXPECT_FALSE(fs::exists("createSign.bat"));
     EXPECT_TRUE(fs::exists("config/createSign.txt"));
 }
@@ -31,23 +31,23 @@ TEST_F(SiteScriptTest, WaitsForTheScriptToEnd) {
                 "@echo off\r\nfor /l %%i in (1,1,3000) do echo %%i> count.txt\r\n"
                 "echo finished> done.txt\r\n");
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("done.txt"), "finished\r\n");
+    EXPECT_EQ(ReadWholeFile("done.txt"), "finished\r\n");
 }
 
 TEST_F(SiteScriptTest, StaleBatchFileIsRunInsteadOfTheTemplateAndThenDeleted) {
     site_.Write("config/createSign.txt", "@echo template>> ran.txt\r\n");
     site_.Write("createSign.bat", "@echo stale>> ran.txt\r\n");
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("ran.txt"), "stale\r\n");
+    EXPECT_EQ(ReadWholeFile("ran.txt"), "stale\r\n");
     EXPECT_FALSE(fs::exists("createSign.bat"));
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("ran.txt"), "stale\r\ntemplate\r\n");
+    EXPECT_EQ(ReadWholeFile("ran.txt"), "stale\r\ntemplate\r\n");
 }
 
 TEST_F(SiteScriptTest, FailingScriptStillEndsWithTheBatchFileDeleted) {
     site_.Write("config/createSign.txt", "@echo before> out.txt\r\n@exit /b 3\r\n");
     RunSiteScript("config/createSign.txt", "createSign.bat");
-    EXPECT_EQ(ReadText("out.txt"), "before\r\n");
+    EXPECT_EQ(ReadWholeFile("out.txt"), "before\r\n");
     EXPECT_FALSE(fs::exists("createSign.bat"));
 }
 
@@ -60,7 +60,7 @@ TEST_F(SiteScriptTest, TheScriptIsToldTheExchangeFolderInUse) {
     _wputenv(L"ONDREL_EXCHANGE_DIR=d:\\desk exchange");
     RunSiteScript("config/createSign.txt", "createSign.bat");
     _wputenv((L"ONDREL_EXCHANGE_DIR=" + previous).c_str());
-    EXPECT_EQ(ReadText("exchange.txt"), "[c:\\ondrelTemp]\r\n[d:\\desk exchange]\r\n");
+    EXPECT_EQ(ReadWholeFile("exchange.txt"), "[c:\\ondrelTemp]\r\n[d:\\desk exchange]\r\n");
 }
 
 // A site folder whose name is Chinese: every path on the way is wide.
@@ -74,7 +74,7 @@ TEST(SiteScriptWide, RunsInAFolderWithChineseCharactersInItsName) {
     fs::current_path(site);
     RunSiteScript("config/createSign.txt", "createSign.bat");
     fs::current_path(previous);
-    EXPECT_EQ(ReadText(site / "ran.txt"), "ran\r\n");
+    EXPECT_EQ(ReadWholeFile(site / "ran.txt"), "ran\r\n");
     EXPECT_FALSE(fs::exists(site / "createSign.bat"));
 }
 

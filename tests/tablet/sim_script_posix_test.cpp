@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "tablet/sim/sim_tablet.h"
+#include "tests/support/temp_folder.h"
 
 namespace ondrel {
 namespace {
@@ -15,8 +16,8 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(SimScriptPipe, AFifoIsReadAsLinesArrive) {
-    const std::string path = ::testing::TempDir() + "/script-fifo";
-    std::remove(path.c_str());
+    test::TempFolder folder;
+    const std::string path = (folder.path() / "script-fifo").string();
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     std::FILE* writer = nullptr;
     std::thread opener([&] { writer = std::fopen(path.c_str(), "w"); });
@@ -41,7 +42,6 @@ TEST(SimScriptPipe, AFifoIsReadAsLinesArrive) {
     EXPECT_TRUE(
         sim.WaitFor([&](const SimTablet&) { return !sim.FindFirstDevice().has_value(); }, 20s));
     std::fclose(writer);
-    std::remove(path.c_str());
 }
 
 }  // namespace

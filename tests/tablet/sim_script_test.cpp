@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "tablet/tablet_link.h"
+#include "tests/support/temp_folder.h"
 
 namespace ondrel {
 namespace {
@@ -113,12 +112,7 @@ TEST(ExpandStroke, RunsBackwardsToo) {
 
 class SimScriptRunnerTest : public ::testing::Test {
   protected:
-    std::string Write(const std::string& text) {
-        const std::string path = ::testing::TempDir() + "/script-" +
-                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::ofstream(path) << text;
-        return path;
-    }
+    std::string Write(const std::string& text) { return folder_.Write("script", text).string(); }
     // Runs the script and opens the tablet it plugs in.
     void RunAndOpen(SimTablet& sim, const std::string& script, TabletLink& link) {
         sim.RunScript(Write(script));
@@ -126,6 +120,7 @@ class SimScriptRunnerTest : public ::testing::Test {
         ASSERT_EQ(OpenTablet(sim, link, extent), OpenOutcome::Opened);
     }
     std::array<std::uint8_t, PEN_REPORT_SIZE> buffer_{};
+    test::TempFolder folder_;
 };
 
 TEST_F(SimScriptRunnerTest, AScriptThatBeginsWithPlugHasTheTabletPresentAtOnce) {

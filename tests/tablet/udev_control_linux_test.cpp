@@ -5,10 +5,10 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <string>
+#include <vector>
 
 #include "tablet/usb/device_watch.h"
+#include "tests/support/temp_folder.h"
 
 namespace ondrel {
 namespace {
@@ -33,35 +33,28 @@ int BindSocket(const fs::path& path, int type, bool listening) {
 
 class UdevControlProbe : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::path(::testing::TempDir()) /
-                  ("udev-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
     void TearDown() override {
         for (const int fd : fds_) {
             close(fd);
         }
-        fs::remove_all(folder_);
     }
     fs::path Socket(int type, bool listening) {
-        const fs::path path = folder_ / "control";
+        const fs::path path = folder_.path() / "control";
         const int fd = BindSocket(path, type, listening);
         EXPECT_GE(fd, 0) << path;
         fds_.push_back(fd);
         return path;
     }
 
-    fs::path folder_;
+    test::TempFolder folder_;
     std::vector<int> fds_;
 };
 
 TEST_F(UdevControlProbe, NoFileOrAnotherKindOfFileMeansNoDaemon) {
-    EXPECT_EQ(ProbeUdevControlSocket((folder_ / "control").c_str()), UdevControlSocket::Missing);
-    std::ofstream(folder_ / "control") << "not a socket";
-    EXPECT_EQ(ProbeUdevControlSocket((folder_ / "control").c_str()), UdevControlSocket::NotASocket);
+    const fs::path control = folder_.path() / "control";
+    EXPECT_EQ(ProbeUdevControlSocket(control.c_str()), UdevControlSocket::Missing);
+    folder_.Write("control", "not a socket");
+    EXPECT_EQ(ProbeUdevControlSocket(control.c_str()), UdevControlSocket::NotASocket);
 }
 
 TEST_F(UdevControlProbe, AListeningSocketIsADaemon) {

@@ -17,8 +17,8 @@ class FakeTimeline {
   public:
     class Timer final : public AutosaveTimer {
       public:
-        Timer(FakeTimeline& timeline, std::function<void()> onTick)
-            : timeline_(timeline), onTick_(std::move(onTick)) {}
+        Timer(FakeTimeline& timeline, int timerId, AutosaveTick onTick)
+            : timeline_(timeline), id_(timerId), onTick_(std::move(onTick)) {}
         ~Timer() override { std::erase(timeline_.timers_, this); }
         Timer(const Timer&) = delete;
         Timer& operator=(const Timer&) = delete;
@@ -30,21 +30,23 @@ class FakeTimeline {
         }
         void Stop() override { running_ = false; }
         bool IsRunning() const override { return running_; }
+        int id() const { return id_; }
         int period() const { return period_; }
         int starts = 0;
 
       private:
         friend class FakeTimeline;
         FakeTimeline& timeline_;
-        std::function<void()> onTick_;
+        int id_;
+        AutosaveTick onTick_;
         std::int64_t nextTick_ = 0;
         int period_ = 0;
         bool running_ = false;
     };
 
     AutosaveTimerFactory Factory() {
-        return [this](std::function<void()> onTick) {
-            auto timer = std::make_unique<Timer>(*this, std::move(onTick));
+        return [this](int timerId, AutosaveTick onTick) {
+            auto timer = std::make_unique<Timer>(*this, timerId, std::move(onTick));
             timers_.push_back(timer.get());
             return timer;
         };
@@ -66,7 +68,7 @@ class FakeTimeline {
             }
             now_ = due->nextTick_;
             due->nextTick_ += due->period_;
-            due->onTick_();
+            due->onTick_(due->id_);
         }
         now_ = end;
     }

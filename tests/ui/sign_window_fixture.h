@@ -13,16 +13,15 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QUuid>
-#include <chrono>
-#include <condition_variable>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "tablet/reader_flag.h"
+#include "tests/support/done_counter.h"
+#include "tests/support/gate.h"
+#include "tests/support/whole_file.h"
 #include "tests/ui/fake_autosave_timer.h"
 #include "tests/ui/ui_test_platform.h"
 #include "ui/rules/signing_workflow.h"
@@ -44,62 +43,6 @@ T* FindControl(const QWidget& window, int id) {
     }
     return nullptr;
 }
-
-inline std::string ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteWholeFile(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// Counts what another thread has finished, and lets a test wait for a count with a time limit.
-class DoneCounter {
-  public:
-    void Add() {
-        {
-            std::lock_guard lock(mutex_);
-            ++count_;
-        }
-        changed_.notify_all();
-    }
-    bool WaitFor(int count, std::chrono::seconds limit = std::chrono::seconds(20)) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, limit, [&] { return count_ >= count; });
-    }
-    int count() {
-        std::lock_guard lock(mutex_);
-        return count_;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int count_ = 0;
-};
-
-// Held shut until opened; a wait gives up after a time limit rather than hang a test.
-class Gate {
-  public:
-    void Open() {
-        {
-            std::lock_guard lock(mutex_);
-            open_ = true;
-        }
-        opened_.notify_all();
-    }
-    bool Wait(std::chrono::seconds limit = std::chrono::seconds(20)) {
-        std::unique_lock lock(mutex_);
-        return opened_.wait_for(lock, limit, [&] { return open_; });
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool open_ = false;
-};
 
 class SignWindowTest : public ::testing::Test {
   protected:
@@ -146,11 +89,11 @@ class SignWindowTest : public ::testing::Test {
     // previews on a worker thread), unless a test sets settlePreviews_ to false.
     SignDialogSeams Seams() {
         SignDialogSeams seams;
-        seams.makeTimer = [this](std::function<void()> onTick) {
-            return timeline_.Factory()([this, tick = std::move(onTick)] {
+        seams.makeTimer = [this](int timerId, AutosaveTick onTick) {
+            return timeline_.Factory()(timerId, [this, tick = std::move(onTick)](int id) {
                 const bool handsOn = settlePreviews_ && Area().surface().width() > 0 &&
                                      Area().surface().height() > 0;
-                tick();
+                tick(id);
                 if (handsOn) {
                     ++previewsHanded_;
                     EXPECT_TRUE(previewsDone_.WaitFor(previewsHanded_)) << "no preview written";

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <string>
 
 #include "tests/ui/modal_box.h"
 #include "tests/ui/sign_window_fixture.h"
@@ -85,6 +86,7 @@ TEST_P(EnterSigning, ShowsAWhiteAreaAndPreviewsEverySecond) {
     ExpectSigningMode(window, Autosave());
     EXPECT_TRUE(AllWhite(Area().surface()));
     EXPECT_EQ(timeline_.last().period(), 1000);
+    EXPECT_EQ(timeline_.last().id(), TIMER_AUTOSAVE);
 
     timeline_.Advance(999);
     EXPECT_FALSE(std::filesystem::exists(Preview()));
@@ -98,7 +100,16 @@ TEST_P(EnterSigning, ShowsAWhiteAreaAndPreviewsEverySecond) {
     EXPECT_TRUE(std::filesystem::exists(Preview()));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothButtons, EnterSigning, ::testing::Values(IDC_AGREE_SIGN, IDC_RESIGN));
+// Each case is named by its button's identifier, as the window's template names it.
+INSTANTIATE_TEST_SUITE_P(BothButtons, EnterSigning, ::testing::Values(IDC_AGREE_SIGN, IDC_RESIGN),
+                         [](const ::testing::TestParamInfo<int>& button) {
+                             for (const ControlTemplate& control : kSignDialogControls) {
+                                 if (control.id == button.param) {
+                                     return std::string(control.name);
+                                 }
+                             }
+                             return std::to_string(button.param);
+                         });
 
 TEST_F(WorkflowTest, PreviewIsExactlyWhatTheAreaShows) {
     OpenWindow();

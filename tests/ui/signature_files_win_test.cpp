@@ -10,6 +10,7 @@
 
 #include "imaging/area_capture.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/whole_file.h"
 #include "tests/ui/files_log_capture.h"
 #include "ui/signature_files.h"
 
@@ -22,22 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> ReadShared(const fs::path& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::vector<std::uint8_t> bytes;
-    if (file == INVALID_HANDLE_VALUE) {
-        return bytes;
-    }
-    std::uint8_t buffer[65536];
-    DWORD count = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &count, nullptr) && count > 0) {
-        bytes.insert(bytes.end(), buffer, buffer + count);
-    }
-    CloseHandle(file);
-    return bytes;
-}
+using Bytes = std::vector<std::uint8_t>;
+using test::ReadWholeFile;
 
 class FinalSignatureHeldOpen : public ::testing::Test {
   protected:
@@ -45,7 +32,7 @@ class FinalSignatureHeldOpen : public ::testing::Test {
         target_ = folder_.path() / "sign.bmp";
         const auto earlier = CopyAreaToBitmap({0, 0, 4, 4}, SignatureSurface(4, 4));
         ASSERT_EQ(SaveBitmapToFile(&*earlier, target_, 24), 1);
-        earlier_ = ReadShared(target_);
+        earlier_ = ReadWholeFile<Bytes>(target_);
         area_.FillSpanBlack(2, 3, 20);
     }
     void TearDown() override { LetGo(); }
@@ -89,7 +76,7 @@ TEST_F(FinalSignatureHeldOpen, AHostThatLetsGoMeanwhileGetsTheNewSignatureWhole)
     SignatureFiles files(Seams(3));
     EXPECT_TRUE(files.WriteFinal(area_, target_, 24));
     EXPECT_EQ(waits_, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(ReadShared(target_), Expected());
+    EXPECT_EQ(ReadWholeFile<Bytes>(target_), Expected());
 }
 
 TEST_F(FinalSignatureHeldOpen, AHostThatNeverLetsGoIsAFailedFinalWrite) {
@@ -103,7 +90,7 @@ TEST_F(FinalSignatureHeldOpen, AHostThatNeverLetsGoIsAFailedFinalWrite) {
     const QString warnings = log.warnings();
     EXPECT_TRUE(warnings.contains(QStringLiteral("could not remove"))) << warnings.toStdString();
     LetGo();
-    EXPECT_EQ(ReadShared(target_), earlier_);
+    EXPECT_EQ(ReadWholeFile<Bytes>(target_), earlier_);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_.path()), fs::directory_iterator()), 1)
         << "a temporary file was left behind";
 }

@@ -1,18 +1,17 @@
-#include <QFile>
 #include <QRegularExpression>
+#include <filesystem>
 
+#include "tests/support/whole_file.h"
 #include "tests/ui/stored_setting.h"
 
 namespace ondrel::test {
 
 std::optional<QString> ReadStoredSetting(const QString& settingsFolder, const QString& application,
                                          const QString& key) {
-    QFile file(settingsFolder + QStringLiteral("/Varnock software/") + application +
-               QStringLiteral(".conf"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString file = settingsFolder + QStringLiteral("/Varnock software/") + application +
+                         QStringLiteral(".conf");
+    const QString text = QString::fromStdString(
+        ReadWholeFile(std::filesystem::path(file.toStdU16String())));  // empty when missing
     const QRegularExpression line(
         QStringLiteral("\\[SETTING\\][^\\[]*^") + key + QStringLiteral("=(.*)$"),
         QRegularExpression::MultilineOption);

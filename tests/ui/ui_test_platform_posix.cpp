@@ -1,6 +1,4 @@
-#include <fstream>
-#include <iterator>
-
+#include "tests/support/whole_file.h"
 #include "tests/ui/ui_test_platform.h"
 
 namespace ondrel::test {
@@ -25,8 +23,7 @@ fi
 )";
 
 std::string RecordedScriptRuns(const std::filesystem::path& site) {
-    std::ifstream in(site / "script-runs.txt", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ReadWholeFile(site / "script-runs.txt");
 }
 
 }  // namespace ondrel::test

@@ -1,8 +1,7 @@
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
+#include "tests/support/whole_file.h"
 #include "tests/ui/ui_test_platform.h"
 
 namespace ondrel::test {
@@ -29,11 +28,6 @@ const char* const kRecordingFinishScript =
 
 namespace {
 
-std::string ReadWhole(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 bool CompleteBmp(const std::string& bytes) {
     if (bytes.size() < 6 || bytes.compare(0, 2, "BM") != 0) {
         return false;
@@ -48,15 +42,15 @@ bool CompleteBmp(const std::string& bytes) {
 }  // namespace
 
 std::string RecordedScriptRuns(const std::filesystem::path& site) {
-    std::istringstream lines(ReadWhole(site / "script-runs.txt"));
+    std::istringstream lines(ReadWholeFile(site / "script-runs.txt"));
     std::string runs;
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
         if (line == "complete=copied") {
-            line = CompleteBmp(ReadWhole(site / "script-saw-sign.bmp")) ? "complete=yes"
-                                                                        : "complete=no";
+            line = CompleteBmp(ReadWholeFile(site / "script-saw-sign.bmp")) ? "complete=yes"
+                                                                            : "complete=no";
         }
         runs += line + '\n';
     }

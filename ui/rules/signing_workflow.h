@@ -51,7 +51,8 @@ class SigningWorkflow {
     // Signing mode, entered or restarted: the area is cleared and the preview's cadence starts
     // again from now. The pen state is kept.
     void OnAgreeAndSign();
-    // Every tick writes the preview, whatever the timer or the mode.
+    // A tick of the timer `timerId`. Every tick writes the preview, whatever the timer or the
+    // mode (the window has no timer but TIMER_AUTOSAVE).
     void OnAutosaveTimer(int timerId);
     // Outside signing mode: asks to sign and changes nothing. In signing mode: stops the
     // preview, writes the final signature, runs the finishing script and ends the window.

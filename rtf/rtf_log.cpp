@@ -1,0 +1,7 @@
+#include "rtf/rtf_log.h"
+
+namespace ondrel {
+
+Q_LOGGING_CATEGORY(lcTerms, "ondrel.terms", QtWarningMsg)
+
+}  // namespace ondrel

@@ -1,7 +1,0 @@
-#include "ui/rtf/rtf_log.h"
-
-namespace ondrel {
-
-Q_LOGGING_CATEGORY(lcTerms, "ondrel.terms", QtWarningMsg)
-
-}  // namespace ondrel
