@@ -20,6 +20,7 @@
 #include "tests/tablet/fake_winusb_api.h"
 #include "tests/tablet/port_connection_suite.h"
 #include "tests/tablet/recording_sink.h"
+#include "tests/tablet/scenario_expectations.h"
 #include "tests/tablet/tablet_test_support.h"
 
 namespace ondrel {
@@ -488,11 +489,6 @@ bool IsConnectionLine(const std::string& line) {
            line.rfind("report ", 0) == 0;
 }
 
-std::string After(const std::string& line, std::size_t at) {
-    const std::size_t start = line.find_first_not_of(' ', at);
-    return start == std::string::npos ? std::string() : line.substr(start);
-}
-
 void RunScenario(const std::string& path) {
     FakeWinUsb fake;
     ScenarioWindow window;
@@ -502,8 +498,7 @@ void RunScenario(const std::string& path) {
     connection->RegisterTabletNotifications();
     connection->ConnectTablet();  // the diagnostic program shows no status for a failed one
 
-    int expectedExit = 0;
-    std::vector<std::pair<std::string, int>> expected;  // line, count (-1: at least once)
+    const test::ScenarioExpectations expectations = test::ReadScenarioExpectations(path);
     FakeUsbDevice next;
     const auto send = [&](const PenReportBytes& report) {
         if (!connection->isOpen()) {
@@ -515,13 +510,6 @@ void RunScenario(const std::string& path) {
     };
     std::ifstream file(path);
     for (std::string line; std::getline(file, line);) {
-        if (line.rfind("#? exit:", 0) == 0) {
-            expectedExit = std::stoi(After(line, 8));
-        } else if (line.rfind("#? line:", 0) == 0) {
-            expected.emplace_back(After(line, 8), -1);
-        } else if (line.rfind("#? count ", 0) == 0) {
-            expected.emplace_back(After(line, line.find(':') + 1), std::stoi(line.substr(9)));
-        }
         std::string error;
         const std::optional<ScriptCommand> command = ParseScriptLine(line, error);
         ASSERT_TRUE(error.empty()) << line << ": " << error;
@@ -565,12 +553,12 @@ void RunScenario(const std::string& path) {
     connection->Shutdown();
     g_readerRunning = true;
 
-    EXPECT_EQ(exitStatus, expectedExit);
+    EXPECT_EQ(exitStatus, expectations.exitStatus);
     std::string shown;
     for (const std::string& line : window.lines) {
         shown += line + "\n";
     }
-    for (const auto& [line, count] : expected) {
+    for (const auto& [line, count] : expectations.lines) {
         if (!IsConnectionLine(line)) {
             continue;  // the diagnostic program's own words
         }
