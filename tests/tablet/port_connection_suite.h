@@ -4,7 +4,6 @@
 // USB port the platform has. A port's driver plays the devices behind the port:
 //
 //   struct Driver {
-//       static constexpr const char* kName;   // the port's name in the test names
 //       static constexpr bool kNotifiesItself; // the port reports plugging (else the window does)
 //       std::unique_ptr<UsbPort> MakePort();   // once; devices may be plugged before
 //       void Plug(const TestTablet&);
@@ -17,9 +16,9 @@
 //       void ExpectNothingLeft();             // nothing the port took is held any more
 //   };
 //
-// Include once per test program, then instantiate:
-//   INSTANTIATE_TYPED_TEST_SUITE_P(Over, PortConnectionTest, ::testing::Types<Driver>,
-//                                  test::PortName);
+// Include once per test program, then instantiate with a prefix that names the port (CTest
+// names each case PREFIX.CASE<DRIVER>):
+//   INSTANTIATE_TYPED_TEST_SUITE_P(PortConnection, PortConnectionTest, ::testing::Types<Driver>);
 
 #include <gtest/gtest.h>
 
@@ -41,14 +40,6 @@ struct TestTablet {
     std::uint16_t vendorId = TABLET_VENDOR_ID;
     // The parameter reply; the port's own (maxX 40000, maxY 50000) unless given.
     std::optional<std::vector<std::uint8_t>> paramReply;
-};
-
-// Names each instantiation by its port.
-struct PortName {
-    template <typename Driver>
-    static std::string GetName(int) {
-        return Driver::kName;
-    }
 };
 
 template <typename Driver>

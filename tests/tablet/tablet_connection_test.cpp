@@ -24,10 +24,13 @@ using test::PumpUntil;
 using test::Report;
 using test::TempFolder;
 
+}  // namespace
+
+namespace test {
+
 // The simulated tablet as a port of the connection suite.
 class SimTabletDriver {
   public:
-    static constexpr const char* kName = "SimulatedTablet";
     static constexpr bool kNotifiesItself = true;
 
     std::unique_ptr<UsbPort> MakePort() { return std::move(owned_); }
@@ -56,11 +59,9 @@ class SimTabletDriver {
     SimTablet* sim_ = owned_.get();  // the connection's once it has the port
 };
 
-}  // namespace
+INSTANTIATE_TYPED_TEST_SUITE_P(SimulatedTabletConnection, PortConnectionTest,
+                               ::testing::Types<SimTabletDriver>);
 
-namespace test {
-INSTANTIATE_TYPED_TEST_SUITE_P(Over, PortConnectionTest, ::testing::Types<SimTabletDriver>,
-                               PortName);
 }  // namespace test
 
 namespace {

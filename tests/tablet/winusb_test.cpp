@@ -33,11 +33,14 @@ using test::FakeWinUsb;
 using test::PumpUntil;
 using test::Report;
 
+}  // namespace
+
+namespace test {
+
 // The WinUSB port over the fake as a port of the connection suite. Windows tells the window of
 // plugging, not the port: the suite brings each notification itself.
 class WinUsbDriver {
   public:
-    static constexpr const char* kName = "WinUsb";
     static constexpr bool kNotifiesItself = false;
 
     std::unique_ptr<UsbPort> MakePort() { return std::make_unique<WinUsbPort>(fake_.api()); }
@@ -74,10 +77,9 @@ class WinUsbDriver {
     FakeWinUsb fake_;
 };
 
-}  // namespace
+INSTANTIATE_TYPED_TEST_SUITE_P(WinUsbConnection, PortConnectionTest,
+                               ::testing::Types<WinUsbDriver>);
 
-namespace test {
-INSTANTIATE_TYPED_TEST_SUITE_P(Over, PortConnectionTest, ::testing::Types<WinUsbDriver>, PortName);
 }  // namespace test
 
 namespace {
