@@ -33,6 +33,16 @@ using test::FakeWinUsb;
 using test::PumpUntil;
 using test::Report;
 
+// Nothing the port took is left behind, and it made no call on what it had let go.
+void ExpectNothingHeld(const FakeWinUsb& fake) {
+    const FakeWinUsb::Counts counts = fake.counts();
+    EXPECT_EQ(counts.listsOpen, 0);
+    EXPECT_EQ(counts.filesOpen, 0);
+    EXPECT_EQ(counts.usbHandlesOpen, 0);
+    EXPECT_EQ(counts.callsOnDeadHandles, 0);
+    EXPECT_EQ(counts.readsAtOnce, 0);
+}
+
 }  // namespace
 
 namespace test {
@@ -64,14 +74,7 @@ class WinUsbDriver {
         return fake_.WaitForCounts([](const FakeWinUsb::Counts& c) { return c.readsRefused >= 1; });
     }
     int openDevices() { return fake_.counts().filesOpen; }
-    void ExpectNothingLeft() {
-        const FakeWinUsb::Counts counts = fake_.counts();
-        EXPECT_EQ(counts.listsOpen, 0);
-        EXPECT_EQ(counts.filesOpen, 0);
-        EXPECT_EQ(counts.usbHandlesOpen, 0);
-        EXPECT_EQ(counts.callsOnDeadHandles, 0);
-        EXPECT_EQ(counts.readsAtOnce, 0);
-    }
+    void ExpectNothingLeft() { ExpectNothingHeld(fake_); }
 
   private:
     FakeWinUsb fake_;
@@ -95,13 +98,7 @@ class WinUsbConnectionTest : public ::testing::Test {
             connection.reset();
         }
         g_readerRunning = true;
-        // Nothing the port took is left behind.
-        const FakeWinUsb::Counts counts = fake.counts();
-        EXPECT_EQ(counts.listsOpen, 0);
-        EXPECT_EQ(counts.filesOpen, 0);
-        EXPECT_EQ(counts.usbHandlesOpen, 0);
-        EXPECT_EQ(counts.callsOnDeadHandles, 0);
-        EXPECT_EQ(counts.readsAtOnce, 0);
+        ExpectNothingHeld(fake);
     }
 
     // What the window's initialisation does.
