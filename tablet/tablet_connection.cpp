@@ -1,7 +1,6 @@
 #include "tablet/tablet_connection.h"
 
 #include <algorithm>
-#include <optional>
 #include <vector>
 
 #include "tablet/port_device_notifications.h"
@@ -29,7 +28,7 @@ struct TabletConnection::Impl {
     int readersStarted = 0;
     bool shutDown = false;
 
-    // Arrivals and removals, from the port's thread to OnDeviceChange on the window thread.
+    // Arrivals and removals, from the port's thread to OnDeviceEvent on the window thread.
     std::unique_ptr<PortDeviceNotifications> notifications;
 
     // The window's notifications about the open tablet's handle, and the handle they are about
@@ -109,9 +108,7 @@ void TabletConnection::RegisterTabletNotifications() {
         return;
     }
     d.notifications = std::make_unique<PortDeviceNotifications>(
-        *d.port, [this](std::uint32_t eventType, std::span<const std::uint8_t> record) {
-            OnDeviceChange(eventType, record.data(), record.size());
-        });
+        *d.port, [this](UsbDeviceEvent event) { OnDeviceEvent(event); });
 }
 
 void TabletConnection::WatchDeviceHandles(DeviceHandleWatcher watcher) {
@@ -125,60 +122,54 @@ void TabletConnection::WatchDeviceHandles(DeviceHandleWatcher watcher) {
     }
 }
 
-int TabletConnection::OnDeviceChange(std::uint32_t eventType, const std::uint8_t* record,
-                                     std::size_t recordSize) {
+void TabletConnection::OnDeviceEvent(UsbDeviceEvent event) {
     Impl& d = *impl_;
-    if (record == nullptr) {
-        return -1;
-    }
-    const std::span<const std::uint8_t> bytes(record, recordSize);
     if (d.shutDown) {
-        return 0;
+        return;
     }
-    if (const std::optional<std::uintptr_t> handle = HandleInRecord(bytes)) {
-        if (d.watchedHandle != 0 && *handle == d.watchedHandle) {
-            OnTabletHandleChange(eventType);
-        }
-        return 0;
-    }
-    if (!IsTabletInterface(bytes)) {
-        return 0;
-    }
-    if (eventType == DEVICE_ARRIVAL) {
+    if (event == UsbDeviceEvent::Arrived) {
         qCInfo(lcTablet) << "arrival"
                          << (d.link.isOpen ? "(a tablet is open already: ignored)" : "");
         ConnectTablet();
-    } else if (eventType == DEVICE_REMOVE_COMPLETE) {
+    } else {
         qCInfo(lcTablet) << "removal: closing the tablet";
         d.EndHandleWatch();
         CloseForRemoval();
     }
-    return 0;
 }
 
 void TabletConnection::SetSigningMode(bool signing) {
     impl_->port->SetSigningMode(signing);
 }
 
-void TabletConnection::OnTabletHandleChange(std::uint32_t eventType) {
+void TabletConnection::OnDeviceHandleEvent(std::uintptr_t handle, DeviceHandleEvent event) {
     Impl& d = *impl_;
-    if (eventType == DEVICE_QUERY_REMOVE) {
-        // The handle must go for the removal to go ahead; the watch stays for its outcome.
-        qCInfo(lcTablet) << "removal requested: closing the tablet";
-        CloseForRemoval();
-    } else if (eventType == DEVICE_QUERY_REMOVE_FAILED) {
-        qCInfo(lcTablet) << "the removal failed"
-                         << (d.link.isOpen ? "(the tablet is still open)" : ": opening it again");
-        if (!d.link.isOpen) {
-            d.EndHandleWatch();
-            ConnectTablet();  // watches the new handle
-        }
-    } else if (eventType == DEVICE_REMOVE_PENDING || eventType == DEVICE_REMOVE_COMPLETE) {
-        qCInfo(lcTablet) << "the tablet is being removed";
-        d.EndHandleWatch();
-        if (d.link.isOpen) {
+    if (d.shutDown || d.watchedHandle == 0 || handle != d.watchedHandle) {
+        return;
+    }
+    switch (event) {
+        case DeviceHandleEvent::RemovalRequested:
+            // The handle must go for the removal to go ahead; the watch stays for its outcome.
+            qCInfo(lcTablet) << "removal requested: closing the tablet";
             CloseForRemoval();
-        }
+            break;
+        case DeviceHandleEvent::RemovalFailed:
+            qCInfo(lcTablet) << "the removal failed"
+                             << (d.link.isOpen ? "(the tablet is still open)"
+                                               : ": opening it again");
+            if (!d.link.isOpen) {
+                d.EndHandleWatch();
+                ConnectTablet();  // watches the new handle
+            }
+            break;
+        case DeviceHandleEvent::RemovalPending:
+        case DeviceHandleEvent::Removed:
+            qCInfo(lcTablet) << "the tablet is being removed";
+            d.EndHandleWatch();
+            if (d.link.isOpen) {
+                CloseForRemoval();
+            }
+            break;
     }
 }
 

@@ -4,7 +4,6 @@
 // the last successful open, and the most recent reader. Everything here runs on the window
 // thread; the reader hands reports to the window through TabletWindow::OnTabletReport.
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -16,7 +15,7 @@
 
 namespace ondrel {
 
-class TabletConnection {
+class TabletConnection final : public DeviceEventSink {
   public:
     // Chooses the USB implementation from the environment: the simulated tablet when
     // ONDREL_TABLET_SIM names a script, the machine's (libusb, or WinUSB on Windows) otherwise.
@@ -24,7 +23,7 @@ class TabletConnection {
     explicit TabletConnection(TabletWindow& window);
     // The same over a given USB implementation (tests, the diagnostic program).
     TabletConnection(TabletWindow& window, std::unique_ptr<UsbPort> port);
-    ~TabletConnection();  // same as Shutdown()
+    ~TabletConnection() override;  // same as Shutdown()
     TabletConnection(const TabletConnection&) = delete;
     TabletConnection& operator=(const TabletConnection&) = delete;
 
@@ -32,21 +31,22 @@ class TabletConnection {
     // of the open. While a tablet is open it does nothing and returns true: an arrival then
     // leaves the open tablet and its reader alone.
     bool ConnectTablet();
-    // Delivers the port's arrivals and removals of the tablet to OnDeviceChange from now on.
+    // Delivers the port's arrivals and removals of the tablet to OnDeviceEvent from now on.
     // The WinUSB port has none: there the signing window's own device notifications reach
-    // OnDeviceChange (ui/window_device_notifications.h).
+    // the connection (ui/window_device_notifications.h).
     void RegisterTabletNotifications();
     // From now on the open tablet's handle (where its device has one) is watched through
     // `watcher`, the window's handle notifications: from each open (the one under way too)
     // until the tablet is closed for good. Without it a held handle vetoes disabling the tablet
     // or updating its driver while the program runs.
     void WatchDeviceHandles(DeviceHandleWatcher watcher);
-    // For the tablet's interface class: arrival (DEVICE_ARRIVAL) connects, removal-complete
-    // (DEVICE_REMOVE_COMPLETE) shows "设备未连接", asks the reader to quit and closes the tablet.
-    // For the watched handle: a removal request (DEVICE_QUERY_REMOVE) closes the tablet the same
-    // way but keeps watching, so that a failed removal (DEVICE_QUERY_REMOVE_FAILED) opens it
-    // again; a removal under way or done ends the watch. Returns -1 without a record, otherwise 0.
-    int OnDeviceChange(std::uint32_t eventType, const std::uint8_t* record, std::size_t recordSize);
+    // An arrival of the tablet's class connects; a removal shows "设备未连接", asks the reader to
+    // quit and closes the tablet.
+    void OnDeviceEvent(UsbDeviceEvent event) override;
+    // About the watched handle (any other is ignored): a removal request closes the tablet the
+    // same way but keeps watching, so that a failed removal opens it again; a removal under way
+    // or done ends the watch.
+    void OnDeviceHandleEvent(std::uintptr_t handle, DeviceHandleEvent event) override;
     // Closes the open tablet; false when none was open.
     bool CloseTablet();
     // Tells the USB side whether the window keeps strokes now (signing mode); the simulated
@@ -65,7 +65,6 @@ class TabletConnection {
     int readersRunning() const;
 
   private:
-    void OnTabletHandleChange(std::uint32_t eventType);
     // Shows "设备未连接", asks the reader to quit and closes the tablet.
     void CloseForRemoval();
 

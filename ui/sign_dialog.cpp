@@ -120,11 +120,7 @@ void COndrel_signDlg::OnInitDialog() {
 
     Step("register notifications");
     connection_->RegisterTabletNotifications();
-    deviceNotifications_ = RegisterWindowDeviceNotifications(
-        *this, [this](std::uint32_t eventType, std::span<const std::uint8_t> record) {
-            connection_->OnDeviceChange(eventType, record.empty() ? nullptr : record.data(),
-                                        record.size());
-        });
+    deviceNotifications_ = RegisterWindowDeviceNotifications(*this, *connection_);
     if (deviceNotifications_) {
         connection_->WatchDeviceHandles(
             [this](std::uintptr_t handle) -> std::unique_ptr<DeviceHandleWatch> {

@@ -5,7 +5,7 @@ namespace ondrel {
 // No window receives device notifications here: the USB port delivers plugging (see
 // TabletConnection::RegisterTabletNotifications).
 std::unique_ptr<WindowDeviceNotifications> RegisterWindowDeviceNotifications(QWidget&,
-                                                                             DeviceChangeHandler) {
+                                                                             DeviceEventSink&) {
     return nullptr;
 }
 

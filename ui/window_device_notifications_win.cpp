@@ -8,15 +8,13 @@
 #include <QWidget>
 #include <cstddef>
 #include <cstring>
-#include <span>
 
 #include "tablet/protocol/tablet_protocol.h"
+#include "ui/device_change_win.h"
 #include "ui/window_device_notifications.h"
 
 namespace ondrel {
 namespace {
-
-static_assert(offsetof(DEV_BROADCAST_HANDLE, dbch_handle) == HANDLE_RECORD_HANDLE_OFFSET);
 
 // The window's registration for one device handle.
 class HandleRegistration final : public DeviceHandleWatch {
@@ -35,12 +33,11 @@ class HandleRegistration final : public DeviceHandleWatch {
 };
 
 // Registered on the window for the tablet's interface class; hands each WM_DEVICECHANGE of the
-// window to the handler, record and all, and leaves the message to its default handling.
+// window to OnDeviceChange, record and all, and leaves the message to its default handling.
 class DeviceChangeFilter final : public WindowDeviceNotifications,
                                  public QAbstractNativeEventFilter {
   public:
-    DeviceChangeFilter(HWND window, DeviceChangeHandler handler)
-        : window_(window), handler_(std::move(handler)) {
+    DeviceChangeFilter(HWND window, DeviceEventSink& sink) : window_(window), sink_(sink) {
         DEV_BROADCAST_DEVICEINTERFACE_W filter;
         std::memset(&filter, 0, sizeof filter);
         filter.dbcc_size = sizeof filter;
@@ -77,29 +74,29 @@ class DeviceChangeFilter final : public WindowDeviceNotifications,
             return false;
         }
         const auto eventType = static_cast<std::uint32_t>(msg->wParam);
-        std::span<const std::uint8_t> record;
+        const std::uint8_t* record = nullptr;
+        std::size_t recordSize = 0;
         if (msg->lParam != 0) {
             // Every record starts with its size; the handler reads no further than that.
             const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(msg->lParam);
-            record = std::span(reinterpret_cast<const std::uint8_t*>(header),
-                               static_cast<std::size_t>(header->dbch_size));
+            record = reinterpret_cast<const std::uint8_t*>(header);
+            recordSize = static_cast<std::size_t>(header->dbch_size);
         }
-        handler_(eventType, record);
+        OnDeviceChange(eventType, record, recordSize, sink_);
         return false;
     }
 
   private:
     HWND window_;
-    DeviceChangeHandler handler_;
+    DeviceEventSink& sink_;
     HDEVNOTIFY registration_ = nullptr;
 };
 
 }  // namespace
 
 std::unique_ptr<WindowDeviceNotifications> RegisterWindowDeviceNotifications(
-    QWidget& window, DeviceChangeHandler handler) {
-    return std::make_unique<DeviceChangeFilter>(reinterpret_cast<HWND>(window.winId()),
-                                                std::move(handler));
+    QWidget& window, DeviceEventSink& sink) {
+    return std::make_unique<DeviceChangeFilter>(reinterpret_cast<HWND>(window.winId()), sink);
 }
 
 }  // namespace ondrel

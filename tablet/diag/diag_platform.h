@@ -3,9 +3,10 @@
 // What the diagnostic program says about the machine's own USB stack when the tablet cannot be
 // opened: the texts that differ between libusb (Linux) and WinUSB (Windows), each with its fix.
 
-#include <cstdint>
 #include <functional>
 #include <string>
+
+#include "tablet/usb/usb_port.h"
 
 namespace ondrel {
 
@@ -20,8 +21,8 @@ NoTabletExplanation ExplainNoTablet(int noTabletStatus, int noDriverStatus);
 
 // Where the USB port reports no plugging of its own (WinUSB: Windows tells windows, and this
 // program has none), a look at the present interfaces of the tablet's class, to be run every
-// second; it hands each change to `onChange` as arrival or removal-complete. Empty elsewhere.
-std::function<void()> MakePresenceCheck(std::function<void(std::uint32_t eventType)> onChange);
+// second; it hands each change to `onChange` as an arrival or a removal. Empty elsewhere.
+std::function<void()> MakePresenceCheck(UsbDeviceEventHandler onChange);
 
 // The open was refused for lack of rights, because another program holds the tablet, or failed
 // otherwise; each text ends in a newline.

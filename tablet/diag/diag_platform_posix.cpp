@@ -12,7 +12,7 @@ NoTabletExplanation ExplainNoTablet(int noTabletStatus, int) {
     return {text, noTabletStatus};
 }
 
-std::function<void()> MakePresenceCheck(std::function<void(std::uint32_t)>) {
+std::function<void()> MakePresenceCheck(UsbDeviceEventHandler) {
     return {};  // libusb's hot-plug events, or its own polling, reach the connection
 }
 

@@ -1,7 +1,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "tablet/device_change.h"
 #include "tablet/diag/diag_platform.h"
 #include "tablet/protocol/tablet_protocol.h"
 #include "tablet/usb/winusb_port_win.h"
@@ -35,14 +34,14 @@ NoTabletExplanation ExplainNoTablet(int noTabletStatus, int noDriverStatus) {
     return {text, noDriverStatus};
 }
 
-std::function<void()> MakePresenceCheck(std::function<void(std::uint32_t)> onChange) {
+std::function<void()> MakePresenceCheck(UsbDeviceEventHandler onChange) {
     auto port = std::make_shared<WinUsbPort>(RealWinUsbApi());
     auto present = std::make_shared<bool>(port->FindFirstDevice().has_value());
     return [port, present, onChange = std::move(onChange)] {
         const bool now = port->FindFirstDevice().has_value();
         if (now != *present) {
             *present = now;
-            onChange(now ? DEVICE_ARRIVAL : DEVICE_REMOVE_COMPLETE);
+            onChange(now ? UsbDeviceEvent::Arrived : UsbDeviceEvent::Removed);
         }
     };
 }

@@ -156,10 +156,8 @@ int Run(int argc, char** argv) {
     QTimer presence;
     std::function<void()> checkPresence;
     if (!Simulated()) {
-        checkPresence = MakePresenceCheck([&](std::uint32_t eventType) {
-            const auto record = MakeTabletNotificationRecord();
-            connection.OnDeviceChange(eventType, record.data(), record.size());
-        });
+        checkPresence =
+            MakePresenceCheck([&](UsbDeviceEvent event) { connection.OnDeviceEvent(event); });
     }
     if (checkPresence) {
         std::printf(

@@ -10,9 +10,7 @@
 #include <utility>
 #include <vector>
 
-#ifdef __linux__
 #include "tablet/usb/usbfs_control.h"
-#endif
 
 namespace ondrel {
 
@@ -207,7 +205,6 @@ class LibusbDevice final : public UsbDevice {
     int wrappedFd_;     // the device node libusb works on, where we opened it; or -1
 };
 
-#ifdef __linux__
 int LibusbDevice::ControlTransfer(const UsbSetupPacket& setup, std::span<std::uint8_t> data) {
     int fd = -1;
     {
@@ -227,12 +224,6 @@ int LibusbDevice::ControlTransfer(const UsbSetupPacket& setup, std::span<std::ui
     }
     return SendRawControlRequest(fd, setup, data, CONTROL_LIMIT);
 }
-#else
-// A Windows build talks WinUSB, which sends the setup packet as given; libusb cannot.
-int LibusbDevice::ControlTransfer(const UsbSetupPacket&, std::span<std::uint8_t>) {
-    return LIBUSB_ERROR_NOT_SUPPORTED;
-}
-#endif
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The one narrow seam between the tablet's logic and a USB stack. The connection and the reader
-// are written against these two classes only; libusb and the simulated tablet implement them.
+// are written against these two classes only; libusb (Linux), WinUSB (Windows) and the simulated
+// tablet implement them.
 
 #include <chrono>
 #include <cstddef>
@@ -94,7 +95,8 @@ class UsbPort {
     // Opens the device and claims interface 0.
     virtual OpenResult Open(const std::string& path) = 0;
     // From now on calls `handler` (on a thread of the port's own) at each arrival and removal;
-    // replaces an earlier handler.
+    // replaces an earlier handler. A port whose platform tells windows instead (WinUSB) never
+    // calls it.
     virtual void Subscribe(UsbDeviceEventHandler handler) = 0;
     // No call of the handler is in progress or starts after this returns.
     virtual void Unsubscribe() = 0;

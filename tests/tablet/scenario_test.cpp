@@ -8,25 +8,20 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "tests/tablet/scenario_expectations.h"
+
 namespace ondrel {
 namespace {
-
-struct Expectation {
-    std::string line;
-    int count = -1;  // -1: at least once
-};
 
 struct Scenario {
     std::string name;
     std::string path;
     QStringList args;
-    int exitStatus = 0;
-    std::vector<Expectation> expected;
+    test::ScenarioExpectations expectations;
 };
 
 // Test names and failure messages show the scenario's name, not its bytes.
@@ -34,26 +29,10 @@ void PrintTo(const Scenario& scenario, std::ostream* out) {
     *out << scenario.name;
 }
 
-std::string After(const std::string& line, std::size_t at) {
-    const std::size_t start = line.find_first_not_of(' ', at);
-    return start == std::string::npos ? std::string() : line.substr(start);
-}
-
 Scenario ReadScenario(const std::string& path, const std::string& name) {
-    Scenario scenario{name, path, {}, 0, {}};
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);) {
-        if (line.rfind("#? args:", 0) == 0) {
-            scenario.args = QString::fromStdString(After(line, 8)).split(u' ', Qt::SkipEmptyParts);
-        } else if (line.rfind("#? exit:", 0) == 0) {
-            scenario.exitStatus = std::stoi(After(line, 8));
-        } else if (line.rfind("#? line:", 0) == 0) {
-            scenario.expected.push_back({After(line, 8), -1});
-        } else if (line.rfind("#? count ", 0) == 0) {
-            const std::size_t colon = line.find(':');
-            scenario.expected.push_back({After(line, colon + 1), std::stoi(line.substr(9))});
-        }
-    }
+    Scenario scenario{name, path, {}, test::ReadScenarioExpectations(path)};
+    scenario.args =
+        QString::fromStdString(scenario.expectations.args).split(u' ', Qt::SkipEmptyParts);
     return scenario;
 }
 
@@ -78,7 +57,8 @@ class TabletScenario : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(TabletScenario, TheDiagnosticProgramPrintsWhatTheScenarioSays) {
     const Scenario& scenario = GetParam();
-    ASSERT_FALSE(scenario.expected.empty()) << scenario.path << " has no #? line: what to check?";
+    ASSERT_FALSE(scenario.expectations.lines.empty())
+        << scenario.path << " has no #? line: what to check?";
 
     QProcess diag;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -102,10 +82,10 @@ TEST_P(TabletScenario, TheDiagnosticProgramPrintsWhatTheScenarioSays) {
     const QString output = QString::fromUtf8(diag.readAll()).remove(u'\r');
     ASSERT_TRUE(ended) << "still running after 60 s:\n" << output.toStdString();
     EXPECT_EQ(diag.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(diag.exitCode(), scenario.exitStatus) << output.toStdString();
+    EXPECT_EQ(diag.exitCode(), scenario.expectations.exitStatus) << output.toStdString();
 
     const QStringList lines = output.split(u'\n');
-    for (const Expectation& expectation : scenario.expected) {
+    for (const test::ExpectedLine& expectation : scenario.expectations.lines) {
         const auto seen = lines.count(QString::fromStdString(expectation.line));
         if (expectation.count < 0) {
             EXPECT_GE(seen, 1) << "no line: " << expectation.line << "\n" << output.toStdString();

@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <vector>
 
-#include "tablet/device_change.h"
 #include "tablet/sim/sim_tablet.h"
 
 namespace ondrel {
@@ -184,57 +182,6 @@ TEST(OpenTablet, TheDeviceGoneBeforeTheOpenIsNoDevice) {
 TEST(CloseTablet, FalseWhenNothingIsOpen) {
     TabletLink link;
     EXPECT_FALSE(CloseTablet(link));
-}
-
-TEST(NotificationRecord, HasTheDeviceInterfaceLayout) {
-    const auto record = MakeTabletNotificationRecord();
-    EXPECT_EQ(record[0], 32);
-    EXPECT_EQ(record[4], 5);
-    EXPECT_TRUE(std::equal(GUID_DEVINTERFACE_SIGNPAD.begin(), GUID_DEVINTERFACE_SIGNPAD.end(),
-                           record.begin() + 12));
-    EXPECT_EQ(record[28], 0);
-    EXPECT_TRUE(IsTabletInterface(record));
-}
-
-TEST(IsTabletInterface, AnotherClassIsNotTheTablet) {
-    auto record = MakeTabletNotificationRecord();
-    record[12] ^= 0xFF;
-    EXPECT_FALSE(IsTabletInterface(record));
-}
-
-TEST(IsTabletInterface, ARecordOfAnotherDeviceTypeIsNotTheTablet) {
-    auto record = MakeTabletNotificationRecord();
-    record[4] = 2;  // a volume
-    EXPECT_FALSE(IsTabletInterface(record));
-}
-
-TEST(IsTabletInterface, NeverReadsPastAShortRecord) {
-    const auto record = MakeTabletNotificationRecord();
-    // A heap copy of exactly 27 bytes: AddressSanitizer would catch a read of byte 27.
-    std::vector<std::uint8_t> shortRecord(record.begin(), record.begin() + 27);
-    EXPECT_FALSE(IsTabletInterface(shortRecord));
-    EXPECT_FALSE(IsTabletInterface({}));
-    std::vector<std::uint8_t> exact(record.begin(), record.begin() + 28);
-    EXPECT_TRUE(IsTabletInterface(exact));
-}
-
-TEST(HandleInRecord, ReadsTheHandleOfADeviceHandleRecordOnly) {
-    // Size, type 6 and a reserved word, then the handle where a pointer is aligned.
-    const std::uintptr_t handle = 0x4008;
-    std::vector<std::uint8_t> record(HANDLE_RECORD_HANDLE_OFFSET + sizeof handle + 24, 0);
-    record[0] = static_cast<std::uint8_t>(record.size());
-    record[4] = 6;
-    std::memcpy(record.data() + HANDLE_RECORD_HANDLE_OFFSET, &handle, sizeof handle);
-    EXPECT_EQ(HandleInRecord(record), handle);
-
-    // The tablet's interface record is no handle record, whatever its bytes there.
-    EXPECT_EQ(HandleInRecord(MakeTabletNotificationRecord()), std::nullopt);
-    // A record that ends before the handle is read no further (a heap copy: AddressSanitizer
-    // would catch a read past it).
-    std::vector<std::uint8_t> cut(record.begin(),
-                                  record.begin() + HANDLE_RECORD_HANDLE_OFFSET + sizeof handle - 1);
-    EXPECT_EQ(HandleInRecord(cut), std::nullopt);
-    EXPECT_EQ(HandleInRecord({}), std::nullopt);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The WinUSB port and the real connection over a fake of SetupAPI and WinUSB, on this thread's
-// event loop as the signing window runs them.
+// event loop as the signing window runs them: the suite every port runs, and what only WinUSB
+// has (its calls and their arguments, two interfaces of the class, overlapped reads).
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,9 @@
 #include "tablet/tablet_connection.h"
 #include "tablet/usb/winusb_port_win.h"
 #include "tests/tablet/fake_winusb_api.h"
+#include "tests/tablet/port_connection_suite.h"
 #include "tests/tablet/recording_sink.h"
+#include "tests/tablet/scenario_expectations.h"
 #include "tests/tablet/tablet_test_support.h"
 
 namespace ondrel {
@@ -30,6 +33,60 @@ using test::FakeWinUsb;
 using test::PumpUntil;
 using test::Report;
 
+// Nothing the port took is left behind, and it made no call on what it had let go.
+void ExpectNothingHeld(const FakeWinUsb& fake) {
+    const FakeWinUsb::Counts counts = fake.counts();
+    EXPECT_EQ(counts.listsOpen, 0);
+    EXPECT_EQ(counts.filesOpen, 0);
+    EXPECT_EQ(counts.usbHandlesOpen, 0);
+    EXPECT_EQ(counts.callsOnDeadHandles, 0);
+    EXPECT_EQ(counts.readsAtOnce, 0);
+}
+
+}  // namespace
+
+namespace test {
+
+// The WinUSB port over the fake as a port of the connection suite. Windows tells the window of
+// plugging, not the port: the suite brings each notification itself.
+class WinUsbDriver {
+  public:
+    static constexpr bool kNotifiesItself = false;
+
+    std::unique_ptr<UsbPort> MakePort() { return std::make_unique<WinUsbPort>(fake_.api()); }
+    void Plug(const test::TestTablet& tablet) {
+        FakeUsbDevice device;
+        device.vendorId = tablet.vendorId;
+        if (tablet.paramReply) {
+            device.paramReply = *tablet.paramReply;
+        }
+        fake_.Plug(device);
+    }
+    void Unplug() { fake_.Unplug(); }
+    void SendReport(const PenReportBytes& report) { fake_.SendReport(report); }
+    bool WaitForReportsTaken(int count) {
+        return fake_.WaitForCounts(
+            [count](const FakeWinUsb::Counts& c) { return c.readsCompleted >= count; });
+    }
+    bool WaitForPendingRead() { return fake_.WaitForPendingRead(); }
+    bool WaitForTheReadToFail() {
+        // The reader's next turn asks for a read again, and is refused.
+        return fake_.WaitForCounts([](const FakeWinUsb::Counts& c) { return c.readsRefused >= 1; });
+    }
+    int openDevices() { return fake_.counts().filesOpen; }
+    void ExpectNothingLeft() { ExpectNothingHeld(fake_); }
+
+  private:
+    FakeWinUsb fake_;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(WinUsbConnection, PortConnectionTest,
+                               ::testing::Types<WinUsbDriver>);
+
+}  // namespace test
+
+namespace {
+
 class WinUsbConnectionTest : public ::testing::Test {
   protected:
     void SetUp() override { g_readerRunning = true; }
@@ -41,13 +98,7 @@ class WinUsbConnectionTest : public ::testing::Test {
             connection.reset();
         }
         g_readerRunning = true;
-        // Nothing the port took is left behind.
-        const FakeWinUsb::Counts counts = fake.counts();
-        EXPECT_EQ(counts.listsOpen, 0);
-        EXPECT_EQ(counts.filesOpen, 0);
-        EXPECT_EQ(counts.usbHandlesOpen, 0);
-        EXPECT_EQ(counts.callsOnDeadHandles, 0);
-        EXPECT_EQ(counts.readsAtOnce, 0);
+        ExpectNothingHeld(fake);
     }
 
     // What the window's initialisation does.
@@ -58,10 +109,6 @@ class WinUsbConnectionTest : public ::testing::Test {
             window.SetStatusText(STATUS_DISCONNECTED);
         }
         connection->RegisterTabletNotifications();
-    }
-    int Notify(std::uint32_t eventType) {
-        const auto record = MakeTabletNotificationRecord();
-        return connection->OnDeviceChange(eventType, record.data(), record.size());
     }
     bool WaitForReports(std::size_t count) {
         return PumpUntil([&] { return window.reports.size() >= count; });
@@ -136,41 +183,6 @@ TEST_F(WinUsbConnectionTest, APipeOfLargerPacketsIsReadAWholePacketAtATime) {
     EXPECT_EQ(fake.counts().lastReadLength, 64u);
 }
 
-TEST_F(WinUsbConnectionTest, NoTabletAtStartThenPlugUnplugAndPlugAgain) {
-    Initialise();
-    EXPECT_FALSE(connection->isOpen());
-    EXPECT_EQ(window.status(), STATUS_DISCONNECTED);
-    EXPECT_EQ(fake.counts().creates, 0);
-    EXPECT_EQ(connection->readersStarted(), 0);
-
-    fake.Plug();
-    EXPECT_EQ(Notify(DEVICE_ARRIVAL), 0);
-    ASSERT_TRUE(connection->isOpen());
-    EXPECT_EQ(window.status(), STATUS_CONNECTED);
-    fake.SendReport(Report(1, 1, 1));
-    ASSERT_TRUE(WaitForReports(1));
-
-    fake.Unplug();
-    EXPECT_EQ(Notify(DEVICE_REMOVE_COMPLETE), 0);
-    EXPECT_EQ(window.status(), STATUS_DISCONNECTED);
-    EXPECT_FALSE(connection->isOpen());
-    EXPECT_EQ(fake.counts().filesOpen, 0);
-    EXPECT_EQ(fake.counts().usbHandlesOpen, 0);
-    EXPECT_TRUE(WaitForReaderToEnd());
-
-    FakeUsbDevice other;
-    other.paramReply = {0x0C, 0x03, 0x20, 0x4E, 0x10, 0x27, 0xFF, 0x1F, 0xD8, 0x13, 0x00, 0x00};
-    fake.Plug(other);
-    EXPECT_EQ(Notify(DEVICE_ARRIVAL), 0);
-    ASSERT_TRUE(connection->isOpen());
-    EXPECT_EQ(connection->extent().maxX, 20000u);
-    EXPECT_EQ(connection->extent().maxY, 10000u);
-    EXPECT_EQ(connection->readersStarted(), 2);
-    fake.SendReport(Report(2, 2, 2));
-    ASSERT_TRUE(WaitForReports(2));
-    EXPECT_EQ(window.reports[1], Report(2, 2, 2));
-}
-
 TEST_F(WinUsbConnectionTest, TheFirstOfTwoInterfacesIsOpenedAndRemovingEitherClosesIt) {
     FakeUsbDevice first;
     FakeUsbDevice second;
@@ -185,18 +197,16 @@ TEST_F(WinUsbConnectionTest, TheFirstOfTwoInterfacesIsOpenedAndRemovingEitherClo
     Initialise();
     ASSERT_TRUE(connection->isOpen());
     fake.Unplug(second.path);
-    Notify(DEVICE_REMOVE_COMPLETE);
+    connection->OnDeviceEvent(UsbDeviceEvent::Removed);
     EXPECT_FALSE(connection->isOpen());
 }
 
-TEST_F(WinUsbConnectionTest, ADeviceOfAnotherVendorOrAShortOrFailedDescriptorIsNotTheTablet) {
-    FakeUsbDevice other;
-    other.vendorId = 0x1234;
+TEST_F(WinUsbConnectionTest, AShortOrFailedDescriptorIsNotTheTablet) {
     FakeUsbDevice shortRead;
     shortRead.descriptorLength = 9;  // idVendor's first byte only
     FakeUsbDevice failed;
     failed.descriptorFails = true;
-    for (const FakeUsbDevice& device : {other, shortRead, failed}) {
+    for (const FakeUsbDevice& device : {shortRead, failed}) {
         fake.Plug(device);
         connection =
             std::make_unique<TabletConnection>(window, std::make_unique<WinUsbPort>(fake.api()));
@@ -211,18 +221,6 @@ TEST_F(WinUsbConnectionTest, ADeviceOfAnotherVendorOrAShortOrFailedDescriptorIsN
     }
     EXPECT_TRUE(fake.controlCalls().empty());
     EXPECT_TRUE(window.statusTexts.empty());  // an arrival's failed open leaves the status alone
-}
-
-TEST_F(WinUsbConnectionTest, AShortParameterReplyOpensWithMaxYZero) {
-    FakeUsbDevice device;
-    device.paramReply = {0x04, 0x03, 0x40, 0x9C};
-    fake.Plug(device);
-    Initialise();
-    ASSERT_TRUE(connection->isOpen());
-    EXPECT_EQ(connection->extent().maxX, 40000u);
-    EXPECT_EQ(connection->extent().maxY, 0u);
-    fake.SendReport(Report(10000, 20000, 1000));
-    ASSERT_TRUE(WaitForReports(1));
 }
 
 TEST_F(WinUsbConnectionTest, OpenFailuresReleaseWhatTheyTook) {
@@ -273,38 +271,6 @@ TEST_F(WinUsbConnectionTest, ATabletWithoutWinUsbIsSeenByItsHardwareIdOnly) {
     EXPECT_EQ(ids[0].rfind("USB\\VID_256C", 0), 0u) << ids[0];
     fake.Unplug();
     EXPECT_TRUE(port.VendorHardwareIds().empty());
-}
-
-TEST_F(WinUsbConnectionTest, ADeviceVanishingDuringAReadHandsNothingOver) {
-    fake.Plug();
-    Initialise();
-    ASSERT_TRUE(fake.WaitForPendingRead());
-    fake.Unplug();  // the pending read ends in an error, before any notification
-    // The reader's next turn asks for a read again; a hand-over of the failed read would have
-    // had to reach this thread first.
-    ASSERT_TRUE(PumpUntil([&] { return fake.counts().readsRefused >= 1; }));
-    EXPECT_TRUE(window.reports.empty());
-    EXPECT_EQ(Notify(DEVICE_REMOVE_COMPLETE), 0);
-    EXPECT_EQ(fake.counts().filesOpen, 0);
-    EXPECT_TRUE(WaitForReaderToEnd());
-    EXPECT_TRUE(window.reports.empty());
-}
-
-TEST_F(WinUsbConnectionTest, TeardownDuringAHandOverAbandonsItAndReleasesTheHandles) {
-    fake.Plug();
-    Initialise();
-    fake.SendReport(Report(9, 9, 9));
-    // The reader took the report and waits in its hand-over for this thread.
-    ASSERT_TRUE(
-        fake.WaitForCounts([](const FakeWinUsb::Counts& c) { return c.readsCompleted == 1; }));
-    g_readerRunning = false;
-    connection->Shutdown();  // would deadlock if it waited for the reader inside its hand-over
-    EXPECT_EQ(connection->readersRunning(), 0);
-    EXPECT_EQ(fake.counts().filesOpen, 0);
-    EXPECT_EQ(fake.counts().usbHandlesOpen, 0);
-    connection.reset();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(window.reports.empty());
 }
 
 TEST_F(WinUsbConnectionTest, TeardownWhileAReadIsPendingCancelsItFirst) {
@@ -522,11 +488,6 @@ bool IsConnectionLine(const std::string& line) {
            line.rfind("report ", 0) == 0;
 }
 
-std::string After(const std::string& line, std::size_t at) {
-    const std::size_t start = line.find_first_not_of(' ', at);
-    return start == std::string::npos ? std::string() : line.substr(start);
-}
-
 void RunScenario(const std::string& path) {
     FakeWinUsb fake;
     ScenarioWindow window;
@@ -535,13 +496,8 @@ void RunScenario(const std::string& path) {
     window.connection = connection.get();
     connection->RegisterTabletNotifications();
     connection->ConnectTablet();  // the diagnostic program shows no status for a failed one
-    const auto notify = [&](std::uint32_t eventType) {
-        const auto record = MakeTabletNotificationRecord();
-        connection->OnDeviceChange(eventType, record.data(), record.size());
-    };
 
-    int expectedExit = 0;
-    std::vector<std::pair<std::string, int>> expected;  // line, count (-1: at least once)
+    const test::ScenarioExpectations expectations = test::ReadScenarioExpectations(path);
     FakeUsbDevice next;
     const auto send = [&](const PenReportBytes& report) {
         if (!connection->isOpen()) {
@@ -553,13 +509,6 @@ void RunScenario(const std::string& path) {
     };
     std::ifstream file(path);
     for (std::string line; std::getline(file, line);) {
-        if (line.rfind("#? exit:", 0) == 0) {
-            expectedExit = std::stoi(After(line, 8));
-        } else if (line.rfind("#? line:", 0) == 0) {
-            expected.emplace_back(After(line, 8), -1);
-        } else if (line.rfind("#? count ", 0) == 0) {
-            expected.emplace_back(After(line, line.find(':') + 1), std::stoi(line.substr(9)));
-        }
         std::string error;
         const std::optional<ScriptCommand> command = ParseScriptLine(line, error);
         ASSERT_TRUE(error.empty()) << line << ": " << error;
@@ -570,11 +519,11 @@ void RunScenario(const std::string& path) {
             case ScriptCommand::Kind::Plug:
                 next.vendorId = command->vendorId;
                 fake.Plug(next);
-                notify(DEVICE_ARRIVAL);
+                connection->OnDeviceEvent(UsbDeviceEvent::Arrived);
                 break;
             case ScriptCommand::Kind::Unplug:
                 fake.Unplug();
-                notify(DEVICE_REMOVE_COMPLETE);
+                connection->OnDeviceEvent(UsbDeviceEvent::Removed);
                 break;
             case ScriptCommand::Kind::Param:
                 next.paramReply = command->bytes;
@@ -603,12 +552,12 @@ void RunScenario(const std::string& path) {
     connection->Shutdown();
     g_readerRunning = true;
 
-    EXPECT_EQ(exitStatus, expectedExit);
+    EXPECT_EQ(exitStatus, expectations.exitStatus);
     std::string shown;
     for (const std::string& line : window.lines) {
         shown += line + "\n";
     }
-    for (const auto& [line, count] : expected) {
+    for (const auto& [line, count] : expectations.lines) {
         if (!IsConnectionLine(line)) {
             continue;  // the diagnostic program's own words
         }

@@ -1,6 +1,7 @@
-// The window's device notifications on a real native window: WM_DEVICECHANGE sent to the
-// window, with a real DEV_BROADCAST_DEVICEINTERFACE_W or DEV_BROADCAST_HANDLE record, reaches the
-// connection's OnDeviceChange, which opens and closes the tablet over the fake WinUSB.
+// The window's device notifications: the records Windows delivers with WM_DEVICECHANGE read into
+// typed events, and on a real native window, WM_DEVICECHANGE sent to the window with a real
+// DEV_BROADCAST_DEVICEINTERFACE_W or DEV_BROADCAST_HANDLE record reaching the connection, which
+// opens and closes the tablet over the fake WinUSB.
 
 // clang-format off
 #include <windows.h>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "tablet/reader_flag.h"
@@ -23,6 +25,7 @@
 #include "tablet/usb/winusb_port_win.h"
 #include "tests/tablet/fake_winusb_api.h"
 #include "tests/tablet/tablet_test_support.h"
+#include "ui/device_change_win.h"
 #include "ui/window_device_notifications.h"
 
 namespace ondrel {
@@ -60,6 +63,115 @@ DEV_BROADCAST_HANDLE MakeHandleRecord(std::uintptr_t handle) {
     record.dbch_handle = reinterpret_cast<HANDLE>(handle);
     record.dbch_nameoffset = -1;
     return record;
+}
+
+std::span<const std::uint8_t> BytesOf(const void* record, std::size_t size) {
+    return {static_cast<const std::uint8_t*>(record), size};
+}
+
+// Each typed event the window's notifications gave, in order.
+class RecordingEventSink final : public DeviceEventSink {
+  public:
+    struct HandleChange {
+        std::uintptr_t handle;
+        DeviceHandleEvent event;
+        bool operator==(const HandleChange&) const = default;
+    };
+    using Event = std::variant<UsbDeviceEvent, HandleChange>;
+
+    void OnDeviceEvent(UsbDeviceEvent event) override { events.emplace_back(event); }
+    void OnDeviceHandleEvent(std::uintptr_t handle, DeviceHandleEvent event) override {
+        events.emplace_back(HandleChange{handle, event});
+    }
+    std::vector<Event> events;
+};
+
+TEST(DeviceChangeRecord, TheTabletsInterfaceRecordIsReadByItsClass) {
+    const InterfaceRecord tablet = MakeRecord(TabletInterfaceClass(), FakeUsbDevice{}.path);
+    EXPECT_TRUE(IsTabletInterface(BytesOf(&tablet, tablet.header.dbcc_size)));
+
+    GUID otherClass = TabletInterfaceClass();
+    otherClass.Data4[7] ^= 1;
+    const InterfaceRecord other = MakeRecord(otherClass, L"\\\\?\\hid#other");
+    EXPECT_FALSE(IsTabletInterface(BytesOf(&other, other.header.dbcc_size)));
+
+    // The class's bytes in a record of another device type are not the tablet's.
+    InterfaceRecord port = tablet;
+    port.header.dbcc_devicetype = DBT_DEVTYP_PORT;
+    EXPECT_FALSE(IsTabletInterface(BytesOf(&port, port.header.dbcc_size)));
+}
+
+TEST(DeviceChangeRecord, NeverReadsPastAShortRecord) {
+    const InterfaceRecord tablet = MakeRecord(TabletInterfaceClass(), FakeUsbDevice{}.path);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&tablet);
+    const std::size_t classEnd = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
+    // Heap copies of exactly their size: AddressSanitizer would catch a read past them.
+    const std::vector<std::uint8_t> cut(bytes, bytes + classEnd - 1);
+    EXPECT_FALSE(IsTabletInterface(cut));
+    EXPECT_FALSE(IsTabletInterface({}));
+    EXPECT_EQ(HandleInRecord(cut), std::nullopt);
+    const std::vector<std::uint8_t> exact(bytes, bytes + classEnd);
+    EXPECT_TRUE(IsTabletInterface(exact));
+
+    const DEV_BROADCAST_HANDLE handle = MakeHandleRecord(0x4008);
+    const auto* handleBytes = reinterpret_cast<const std::uint8_t*>(&handle);
+    const std::size_t handleEnd = offsetof(DEV_BROADCAST_HANDLE, dbch_handle) + sizeof(HANDLE);
+    EXPECT_EQ(HandleInRecord(std::vector<std::uint8_t>(handleBytes, handleBytes + handleEnd)),
+              0x4008u);
+    EXPECT_EQ(HandleInRecord(std::vector<std::uint8_t>(handleBytes, handleBytes + handleEnd - 1)),
+              std::nullopt);
+    EXPECT_EQ(HandleInRecord({}), std::nullopt);
+}
+
+TEST(DeviceChangeRecord, AHandleRecordNamesItsHandleAndNoOtherRecordDoes) {
+    const DEV_BROADCAST_HANDLE handle = MakeHandleRecord(0x4008);
+    EXPECT_EQ(HandleInRecord(BytesOf(&handle, sizeof handle)), 0x4008u);
+    EXPECT_FALSE(IsTabletInterface(BytesOf(&handle, sizeof handle)));
+    const InterfaceRecord tablet = MakeRecord(TabletInterfaceClass(), FakeUsbDevice{}.path);
+    EXPECT_EQ(HandleInRecord(BytesOf(&tablet, tablet.header.dbcc_size)), std::nullopt);
+}
+
+TEST(DeviceChangeRecord, OnlyArrivalAndRemovalOfTheTabletsClassAndAHandlesRemovalAct) {
+    RecordingEventSink sink;
+    const auto send = [&](std::uint32_t eventType, const void* record, std::size_t size) {
+        return OnDeviceChange(eventType, static_cast<const std::uint8_t*>(record), size, sink);
+    };
+    const InterfaceRecord tablet = MakeRecord(TabletInterfaceClass(), FakeUsbDevice{}.path);
+    GUID otherClass = TabletInterfaceClass();
+    otherClass.Data1 ^= 1;
+    const InterfaceRecord other = MakeRecord(otherClass, L"\\\\?\\hid#other");
+    const DEV_BROADCAST_HANDLE handle = MakeHandleRecord(0x4008);
+    DEV_BROADCAST_VOLUME volume{};
+    volume.dbcv_size = sizeof volume;
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+
+    EXPECT_EQ(send(DBT_DEVICEREMOVECOMPLETE, nullptr, 0), -1);  // no record: nothing
+    EXPECT_EQ(send(DBT_DEVICEARRIVAL, &other, other.header.dbcc_size), 0);
+    EXPECT_EQ(send(DBT_DEVICEARRIVAL, &volume, sizeof volume), 0);
+    for (const std::uint32_t eventType :
+         std::initializer_list<std::uint32_t>{DBT_DEVICEQUERYREMOVE, DBT_DEVICEREMOVEPENDING,
+                                              DBT_DEVICEQUERYREMOVEFAILED, DBT_DEVNODES_CHANGED}) {
+        EXPECT_EQ(send(eventType, &tablet, tablet.header.dbcc_size), 0) << eventType;
+    }
+    EXPECT_EQ(send(DBT_DEVICEARRIVAL, &handle, sizeof handle), 0);
+    EXPECT_TRUE(sink.events.empty());
+
+    EXPECT_EQ(send(DBT_DEVICEARRIVAL, &tablet, tablet.header.dbcc_size), 0);
+    EXPECT_EQ(send(DBT_DEVICEREMOVECOMPLETE, &tablet, tablet.header.dbcc_size), 0);
+    EXPECT_EQ(send(DBT_DEVICEQUERYREMOVE, &handle, sizeof handle), 0);
+    EXPECT_EQ(send(DBT_DEVICEQUERYREMOVEFAILED, &handle, sizeof handle), 0);
+    EXPECT_EQ(send(DBT_DEVICEREMOVEPENDING, &handle, sizeof handle), 0);
+    EXPECT_EQ(send(DBT_DEVICEREMOVECOMPLETE, &handle, sizeof handle), 0);
+    using HandleChange = RecordingEventSink::HandleChange;
+    const std::vector<RecordingEventSink::Event> expected = {
+        UsbDeviceEvent::Arrived,
+        UsbDeviceEvent::Removed,
+        HandleChange{0x4008, DeviceHandleEvent::RemovalRequested},
+        HandleChange{0x4008, DeviceHandleEvent::RemovalFailed},
+        HandleChange{0x4008, DeviceHandleEvent::RemovalPending},
+        HandleChange{0x4008, DeviceHandleEvent::Removed},
+    };
+    EXPECT_TRUE(sink.events == expected);
 }
 
 // The window's watch of one handle, counted while it lives.
@@ -106,11 +218,7 @@ class WindowNotificationsTest : public ::testing::Test {
         connection =
             std::make_unique<TabletConnection>(window, std::make_unique<WinUsbPort>(fake.api()));
         ASSERT_TRUE(connection->ConnectTablet());
-        notifications = RegisterWindowDeviceNotifications(
-            widget, [&](std::uint32_t eventType, std::span<const std::uint8_t> record) {
-                connection->OnDeviceChange(eventType, record.empty() ? nullptr : record.data(),
-                                           record.size());
-            });
+        notifications = RegisterWindowDeviceNotifications(widget, *connection);
         connection->WatchDeviceHandles([&](std::uintptr_t handle) {
             watched.push_back(handle);
             return std::make_unique<CountedWatch>(notifications->WatchHandle(handle), watches);
@@ -127,49 +235,36 @@ class WindowNotificationsTest : public ::testing::Test {
     int watches = 0;  // handle watches alive
 };
 
-TEST_F(WindowNotificationsTest, TheWindowHandsEachNotificationOnWithItsRealRecord) {
-    struct Seen {
-        std::uint32_t eventType;
-        std::vector<std::uint8_t> record;
-    };
-    std::vector<Seen> seen;
-    notifications = RegisterWindowDeviceNotifications(
-        widget, [&](std::uint32_t eventType, std::span<const std::uint8_t> record) {
-            seen.push_back({eventType, {record.begin(), record.end()}});
-        });
+TEST_F(WindowNotificationsTest, TheWindowHandsEachNotificationOnAsATypedEvent) {
+    RecordingEventSink sink;
+    notifications = RegisterWindowDeviceNotifications(widget, sink);
     ASSERT_NE(notifications, nullptr);
 
     const InterfaceRecord tablet = MakeRecord(TabletInterfaceClass(), FakeUsbDevice{}.path);
     Send(DBT_DEVICEARRIVAL, &tablet);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].eventType, 0x8000u);
-    EXPECT_EQ(seen[0].record.size(), tablet.header.dbcc_size);  // the record as delivered
-    EXPECT_TRUE(IsTabletInterface(seen[0].record));
-
     GUID otherClass = TabletInterfaceClass();
     otherClass.Data1 ^= 1;
     const InterfaceRecord other = MakeRecord(otherClass, L"\\\\?\\hid#other");
     Send(DBT_DEVICEREMOVECOMPLETE, &other);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].eventType, 0x8004u);
-    EXPECT_FALSE(IsTabletInterface(seen[1].record));
-
-    // A volume's record is shorter than an interface's: only its own bytes are handed on.
+    // A volume's record is shorter than an interface's: only its own bytes are read.
     DEV_BROADCAST_VOLUME volume{};
     volume.dbcv_size = sizeof volume;
     volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
     Send(DBT_DEVICEARRIVAL, &volume);
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[2].record.size(), sizeof volume);
-    EXPECT_FALSE(IsTabletInterface(seen[2].record));
-
     Send(DBT_DEVNODES_CHANGED, nullptr);  // carries no record
-    ASSERT_EQ(seen.size(), 4u);
-    EXPECT_TRUE(seen[3].record.empty());
+    const DEV_BROADCAST_HANDLE handle = MakeHandleRecord(0x4008);
+    Send(DBT_DEVICEQUERYREMOVE, &handle);
+    Send(DBT_DEVICEREMOVECOMPLETE, &tablet);
+    const std::vector<RecordingEventSink::Event> expected = {
+        UsbDeviceEvent::Arrived,
+        RecordingEventSink::HandleChange{0x4008, DeviceHandleEvent::RemovalRequested},
+        UsbDeviceEvent::Removed,
+    };
+    EXPECT_TRUE(sink.events == expected);
 
-    notifications.reset();  // withdrawn: nothing reaches the handler any more
+    notifications.reset();  // withdrawn: nothing reaches the sink any more
     Send(DBT_DEVICEARRIVAL, &tablet);
-    EXPECT_EQ(seen.size(), 4u);
+    EXPECT_EQ(sink.events.size(), expected.size());
 }
 
 TEST_F(WindowNotificationsTest, ArrivalAndRemovalOnTheWindowOpenAndCloseTheTablet) {
@@ -177,29 +272,21 @@ TEST_F(WindowNotificationsTest, ArrivalAndRemovalOnTheWindowOpenAndCloseTheTable
         std::make_unique<TabletConnection>(window, std::make_unique<WinUsbPort>(fake.api()));
     EXPECT_FALSE(connection->ConnectTablet());
     connection->RegisterTabletNotifications();
-    int lastResult = 1;
-    notifications = RegisterWindowDeviceNotifications(
-        widget, [&](std::uint32_t eventType, std::span<const std::uint8_t> record) {
-            lastResult = connection->OnDeviceChange(
-                eventType, record.empty() ? nullptr : record.data(), record.size());
-        });
+    notifications = RegisterWindowDeviceNotifications(widget, *connection);
 
     fake.Plug();
     const InterfaceRecord tablet = MakeRecord(TabletInterfaceClass(), FakeUsbDevice{}.path);
     Send(DBT_DEVICEARRIVAL, &tablet);
-    EXPECT_EQ(lastResult, 0);
     ASSERT_TRUE(connection->isOpen());
     EXPECT_EQ(window.status(), STATUS_CONNECTED);
     fake.SendReport(Report(1, 2, 3));
     ASSERT_TRUE(PumpUntil([&] { return window.reports.size() == 1; }));
 
     Send(DBT_DEVNODES_CHANGED, nullptr);
-    EXPECT_EQ(lastResult, -1);
     EXPECT_TRUE(connection->isOpen());
 
     fake.Unplug();
     Send(DBT_DEVICEREMOVECOMPLETE, &tablet);
-    EXPECT_EQ(lastResult, 0);
     EXPECT_FALSE(connection->isOpen());
     EXPECT_EQ(window.status(), STATUS_DISCONNECTED);
     EXPECT_EQ(fake.counts().filesOpen, 0);
