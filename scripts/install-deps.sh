@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgl-dev
           libxcb1-dev fonts-wqy-microhei fonts-hanazono fonts-symbola xvfb xauth)
 if [ "${1:-run}" = test ]; then
-    packages+=(libgtest-dev libbenchmark-dev imagemagick clang libclang-rt-14-dev
+    packages+=(libgtest-dev libbenchmark-dev imagemagick clang clang-format libclang-rt-14-dev
               locales xdotool dpkg-dev lintian)
 fi
 if [ "${1:-run}" = windows ]; then
