@@ -52,7 +52,7 @@ cmake -G Ninja -S "$src" -B "$work/build" "${launcher[@]}" \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
     -DFEATURE_icu=OFF -DFEATURE_tabletevent=OFF -DFEATURE_network=OFF -DFEATURE_sql=OFF \
     -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
-    -DFEATURE_printsupport=OFF -DFEATURE_direct2d=OFF >"$work/configure.log"
+    -DFEATURE_printsupport=OFF >"$work/configure.log"
 cmake --build "$work/build" -j "$(nproc)"
 cmake --install "$work/build" --strip >"$work/install.log"
 cp -r "$src/LICENSES" "$prefix/" 2>/dev/null || true

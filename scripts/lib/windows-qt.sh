@@ -25,16 +25,7 @@ else
                           echo "$windows_qt_debian_version"; } | sha256sum | cut -c1-12)
     windows_qt_cache=${ONDREL_CACHE_DIR:-${XDG_CACHE_HOME:-${HOME:-$root/build}/.cache}/ondrel-sign}
     windows_qt=$windows_qt_cache/qt-windows-$windows_qt_version-$windows_qt_recipe
-    # Until our own build is in the cache, a Qt made elsewhere by the same recipe (the team's
-    # shared one beside the clone) stands in for it, so a run need not wait for the first build;
-    # ONDREL_WINDOWS_QT_BUILD=1 builds ours regardless. Without either, ours is built here.
-    windows_qt_shared=${ONDREL_SHARED_DIR:-$root/../shared}/tools/mingw-qt6/qt
-    if [ ! -f "$windows_qt/.complete" ] && [ "${ONDREL_WINDOWS_QT_BUILD:-0}" != 1 ] &&
-        [ -d "$windows_qt_shared/lib/cmake/Qt6" ]; then
-        echo "Qt for Windows: $windows_qt is not built yet; using $windows_qt_shared" \
-            "(scripts/build-qt-windows.sh builds ours)" >&2
-        windows_qt=$(cd "$windows_qt_shared" && pwd)
-    elif [ ! -f "$windows_qt/.complete" ]; then
+    if [ ! -f "$windows_qt/.complete" ]; then
         "$root/scripts/build-qt-windows.sh" --into "$windows_qt" "$windows_qt_debian_version" >&2
     fi
 fi
