@@ -7,7 +7,7 @@
 # events, network, SQL, D-Bus, OpenGL, concurrent, XML and print support are off.
 #
 # Without arguments: finds this Qt in the cache or builds it there (scripts/lib/windows-qt.sh says
-# where) and prints its prefix. About 20 minutes on 2 cores the first time; then nothing.
+# where) and prints its prefix. About 35 minutes on 2 cores the first time; then nothing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${1:-}" != --into ]; then
@@ -27,7 +27,7 @@ flock 9
 start=$(date +%s)
 work=$prefix.build
 src=$work/qtbase
-echo "Qt for Windows: building Qt $debian_version into $prefix (about 20 minutes on 2 cores)"
+echo "Qt for Windows: building Qt $debian_version into $prefix (about 35 minutes on 2 cores)"
 if [ ! -f "$src/debian/control" ]; then
     debian_source "qt6-base=$debian_version" "$src" "$work/apt"
     # With OpenGL off, the Windows platform plugin's dynamic-GL branches name OpenGL classes.

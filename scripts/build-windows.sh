@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program's libraries and tests (the `windows` preset, build/windows)
 # with mingw-w64 against the project's own Qt for Windows (scripts/build-qt-windows.sh; the first
-# time it builds that Qt, about 20 minutes on 2 cores). Arguments go on to CMake's configure step.
+# time it builds that Qt, about 35 minutes on 2 cores). Arguments go on to CMake's configure step.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

@@ -3,7 +3,7 @@
 # test: warnings as errors, then under AddressSanitizer + UndefinedBehaviorSanitizer, then under
 # ThreadSanitizer, the libusb path on a real USB stack (when usbvm is there), the suite once more
 # under a GB18030 locale, the Windows build's tests under Wine (the first run builds the Qt for
-# Windows, about 20 minutes on 2 cores), ./scripts/run.sh and the README's example through whole
+# Windows, about 35 minutes on 2 cores), ./scripts/run.sh and the README's example through whole
 # visits, and last the Debian package installed and run through a whole visit.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
