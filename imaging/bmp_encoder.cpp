@@ -138,7 +138,11 @@ bool EncodeBmp(const Bitmap& bitmap, int depth, const BmpByteSink& write) {
     // The first row in the file is the bottom row of the area.
     for (int first = 0; first < bitmap.height; first += rowsPerPiece) {
         const int rows = std::min(rowsPerPiece, bitmap.height - first);
-        std::fill(piece.begin(), piece.end(), std::uint8_t{0});  // row padding, packed indices
+        if (indexed) {
+            // Indices are packed into bytes by OR. At depth 24 every byte but the row padding is
+            // overwritten, and the padding stays as the piece was made: zero.
+            std::fill(piece.begin(), piece.end(), std::uint8_t{0});
+        }
         for (int row = 0; row < rows; ++row) {
             const std::uint32_t* source =
                 bitmap.pixels.data() +
