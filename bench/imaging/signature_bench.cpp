@@ -74,6 +74,33 @@ void BM_PreviewSave(benchmark::State& state) {
 }
 BENCHMARK(BM_PreviewSave)->Unit(benchmark::kMillisecond);
 
+// The two halves of the preview's work, without the file: the capture into a reused bitmap, and
+// the conversion to the file's bytes.
+void BM_PreviewCapture(benchmark::State& state) {
+    PreviewFixture fixture;
+    Bitmap bitmap;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            CopyAreaToBitmap({0, 0, kAreaWidth, kAreaHeight}, fixture.surface, bitmap));
+    }
+}
+BENCHMARK(BM_PreviewCapture)->Unit(benchmark::kMillisecond);
+
+void BM_PreviewEncode(benchmark::State& state) {
+    PreviewFixture fixture;
+    const auto bitmap = CopyAreaToBitmap({0, 0, kAreaWidth, kAreaHeight}, fixture.surface);
+    for (auto _ : state) {
+        std::size_t bytes = 0;
+        EncodeBmp(*bitmap, 24, [&](std::span<const std::uint8_t> piece) {
+            bytes += piece.size();
+            benchmark::DoNotOptimize(piece.data());
+            return true;
+        });
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_PreviewEncode)->Unit(benchmark::kMillisecond);
+
 // The first save of a visit, or the final one: a fresh bitmap each time.
 void BM_FinalSave(benchmark::State& state) {
     PreviewFixture fixture;

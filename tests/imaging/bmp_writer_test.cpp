@@ -87,6 +87,35 @@ TEST_F(BmpWriterTest, ThreeByTwoAtDepth24StoresTheBottomRowFirst) {
               (std::vector<std::uint8_t>{255, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0}));
 }
 
+TEST(EncodeBmp, EveryPixelKeepsItsBlueGreenAndRedAtEveryWidth) {
+    // Colours whose three channels all differ, at widths that end the row at every place in a
+    // group of eight pixels.
+    for (int width = 1; width <= 19; ++width) {
+        Bitmap bitmap;
+        bitmap.width = width;
+        bitmap.height = 2;
+        for (int i = 0; i < width * 2; ++i) {
+            bitmap.pixels.push_back(0xFF000000u |
+                                    static_cast<std::uint32_t>(i * 0x0F1E2D + 0x10203));
+        }
+        const auto bytes = EncodeBmp(bitmap, 24);
+        const std::uint32_t stride = BmpStride(24, width);
+        ASSERT_EQ(bytes.size(), 54u + 2 * stride) << width;
+        for (int y = 0; y < 2; ++y) {
+            const std::uint8_t* row = bytes.data() + 54 + (1 - y) * stride;  // bottom row first
+            for (int x = 0; x < width; ++x) {
+                const std::uint32_t pixel = bitmap.pixels[static_cast<std::size_t>(y) * width + x];
+                EXPECT_EQ(row[3 * x], pixel & 0xFF) << width << ": blue at " << x << "," << y;
+                EXPECT_EQ(row[3 * x + 1], (pixel >> 8) & 0xFF) << width << ": green";
+                EXPECT_EQ(row[3 * x + 2], (pixel >> 16) & 0xFF) << width << ": red";
+            }
+            for (std::uint32_t pad = 3 * width; pad < stride; ++pad) {
+                EXPECT_EQ(row[pad], 0) << width << ": padding";
+            }
+        }
+    }
+}
+
 TEST_F(BmpWriterTest, WhiteAreaIsAllFFButThePadding) {
     const SignatureSurface surface(7, 5);
     const auto bitmap = CopyAreaToBitmap({0, 0, 7, 5}, surface);
