@@ -25,6 +25,16 @@ using FileContent = std::function<bool(const ByteWriter& write)>;
 // WriteNewFile with the bytes produced as they are written, never all held at once.
 bool WriteNewFile(const std::filesystem::path& path, const FileContent& content);
 
+// Whether a bitmap of this size can be written at `depth`: BMP sizes are 32-bit.
+bool BmpFileFits(int width, int height, int depth);
+
+struct ReplaceRetry;
+// Writes the content to a new temporary file beside `path` and renames it over `path`, trying
+// the replace again as `retry` says while the target is held open: 1 when `path` now holds the
+// content whole, 0 when it still holds what it held before (and no temporary file is left).
+int ReplaceWithNewFile(const std::filesystem::path& path, const FileContent& content,
+                       const ReplaceRetry& retry);
+
 enum class ReplaceOutcome {
     Replaced,
     // Another program has the target or the new file open (the host, a virus scanner, the

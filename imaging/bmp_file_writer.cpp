@@ -28,19 +28,25 @@ int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, in
 
 int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth,
                      const ReplaceRetry& retry) {
-    if (bitmap == nullptr || bitmap->width <= 0 || bitmap->height <= 0) {
-        return 0;
-    }
     const int depth = ChooseBmpDepth(displayDepth);
-    const std::uint64_t size =
-        kBmpHeadersSize + 1024 + std::uint64_t{BmpStride(depth, bitmap->width)} * bitmap->height;
-    if (size > kMaxFileSize) {
+    if (bitmap == nullptr || !BmpFileFits(bitmap->width, bitmap->height, depth)) {
         return 0;
     }
-    const FileContent content = [&](const ByteWriter& write) {
-        return EncodeBmp(*bitmap, depth, write);
-    };
+    return ReplaceWithNewFile(
+        path, [&](const ByteWriter& write) { return EncodeBmp(*bitmap, depth, write); }, retry);
+}
 
+bool BmpFileFits(int width, int height, int depth) {
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    const std::uint64_t size =
+        kBmpHeadersSize + 1024 + std::uint64_t{BmpStride(depth, width)} * height;
+    return size <= kMaxFileSize;
+}
+
+int ReplaceWithNewFile(const std::filesystem::path& path, const FileContent& content,
+                       const ReplaceRetry& retry) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         const std::filesystem::path temporary = TemporaryPathBeside(path);
         if (!WriteNewFile(temporary, content)) {

@@ -27,7 +27,7 @@ cmake --build "$build" -j "$(nproc)" --target imaging_bench minimal_dialog ondre
 
 wine_test_prefix
 out=$build/imaging_bench.txt
-"$wine" "$build/bench/imaging_bench.exe" --benchmark_filter='Preview|Save|Floor|Bmp' "$@" >"$out" 2>&1
+"$wine" "$build/bench/imaging_bench.exe" --benchmark_filter='Preview|Encode|Save|Floor|Bmp' "$@" >"$out" 2>&1
 cat "$out"
 
 # Launch to window shown, beside the minimal dialog, from the self-contained folder.

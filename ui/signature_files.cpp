@@ -30,14 +30,7 @@ void ClearStaleSignatureTemporaries(const std::filesystem::path& exchangeFolder,
     }
 }
 
-SignatureFiles::SignatureFiles(SignatureFileSeams seams) : seams_(std::move(seams)) {
-    if (!seams_.write) {
-        seams_.write = [](const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth,
-                          const ReplaceRetry& retry) {
-            return SaveBitmapToFile(bitmap, path, displayDepth, retry);
-        };
-    }
-}
+SignatureFiles::SignatureFiles(SignatureFileSeams seams) : seams_(std::move(seams)) {}
 
 SignatureFiles::~SignatureFiles() {
     WaitForPreview();
@@ -57,7 +50,7 @@ bool SignatureFiles::WritePreview(const SignatureSurface& area, const std::files
         preview_.emplace();
     }
     // Into the last preview's memory, which the worker is done with.
-    if (!CopyAreaToBitmap(Rect{0, 0, area.width(), area.height()}, area, preview_->bitmap)) {
+    if (!preview_->file.Capture(area)) {
         qCInfo(lcFiles) << "the signature area is empty: nothing written to" << PathText(path);
         return false;
     }
@@ -79,9 +72,11 @@ bool SignatureFiles::WriteFinal(const SignatureSurface& area, const std::filesys
     if (!FolderAccepted(path)) {
         return false;
     }
-    const std::optional<Bitmap> bitmap =
-        CopyAreaToBitmap(Rect{0, 0, area.width(), area.height()}, area);
-    if (!bitmap) {
+    // From the previews' copy: only what the pen changed since the last one is copied again.
+    if (!preview_) {
+        preview_.emplace();
+    }
+    if (!preview_->file.Capture(area)) {
         qCInfo(lcFiles) << "the signature area is empty: nothing written to" << PathText(path);
     } else {
         ReplaceRetry retry;
@@ -99,7 +94,7 @@ bool SignatureFiles::WriteFinal(const SignatureSurface& area, const std::filesys
                 std::this_thread::sleep_for(kFinalReplacePause);
             }
         };
-        if (Write(*bitmap, path, displayDepth, retry) == 1) {
+        if (Write(preview_->file, path, displayDepth, retry) == 1) {
             return true;
         }
     }
@@ -147,16 +142,18 @@ void SignatureFiles::WaitForPreview() {
 
 void SignatureFiles::WriteHandedPreview() {
     // Not tried again while the host holds it: the next tick writes a newer one.
-    Write(preview_->bitmap, preview_->path, preview_->displayDepth, ReplaceRetry{});
+    Write(preview_->file, preview_->path, preview_->displayDepth, ReplaceRetry{});
     inFlight_.store(false, std::memory_order_release);
     if (seams_.previewDone) {
         seams_.previewDone();
     }
 }
 
-int SignatureFiles::Write(const Bitmap& bitmap, const std::filesystem::path& path, int displayDepth,
+int SignatureFiles::Write(PreviewFile& file, const std::filesystem::path& path, int displayDepth,
                           const ReplaceRetry& retry) const {
-    const int result = seams_.write(&bitmap, path, displayDepth, retry);
+    const Bitmap& bitmap = file.bitmap();
+    const int result = seams_.write ? seams_.write(&bitmap, path, displayDepth, retry)
+                                    : file.Save(path, displayDepth, retry);
     if (result == 1) {
         qCInfo(lcFiles) << "wrote" << PathText(path) << bitmap.width << "x" << bitmap.height
                         << "display depth" << displayDepth;

@@ -9,7 +9,9 @@
 // The area is always copied on the window thread, between two reports. A preview's copy is then
 // encoded and written on a worker thread, so that the pen's reports do not wait behind a file of
 // several megabytes: at most one preview is in flight, a tick that finds one still in flight is
-// skipped, and the final signature, like teardown, waits for it first.
+// skipped, and the final signature, like teardown, waits for it first. The copy and the file's
+// bytes are kept from one write to the next, previews and the final signature alike, so that
+// each copies and converts only the rows the pen changed (see PreviewFile).
 
 #include <atomic>
 #include <chrono>
@@ -20,6 +22,7 @@
 #include <thread>
 
 #include "imaging/area_capture.h"
+#include "imaging/preview_file.h"
 #include "imaging/signature_surface.h"
 #include "site/trusted_path.h"
 
@@ -36,7 +39,8 @@ inline constexpr std::chrono::milliseconds kFinalReplacePause{50};
 
 // What tests replace.
 struct SignatureFileSeams {
-    // SaveBitmapToFile when empty. A preview's write runs on the worker thread.
+    // PreviewFile::Save, which writes what SaveBitmapToFile would, when empty. A preview's write
+    // runs on the worker thread.
     BitmapWriter write;
     // Runs on the waiting thread just before it waits for a preview in flight.
     std::function<void()> beforeWaiting;
@@ -79,7 +83,7 @@ class SignatureFiles {
 
   private:
     struct Preview {
-        Bitmap bitmap;
+        PreviewFile file;
         std::filesystem::path path;
         int displayDepth = 0;
     };
@@ -87,12 +91,13 @@ class SignatureFiles {
     // Whether `file`'s folder may receive a signature; warns once about a folder refused.
     bool FolderAccepted(const std::filesystem::path& file);
     void WriteHandedPreview();
-    int Write(const Bitmap& bitmap, const std::filesystem::path& path, int displayDepth,
+    // Writes the file's last copy (with the seam when there is one) and says how it went.
+    int Write(PreviewFile& file, const std::filesystem::path& path, int displayDepth,
               const ReplaceRetry& retry) const;
 
     SignatureFileSeams seams_;
     // The copy handed to the worker: set before its thread starts, not touched by the window
-    // thread again until that thread is joined.
+    // thread again until that thread is joined. The final signature is written from it too.
     std::optional<Preview> preview_;
     std::thread worker_;                 // the last preview's, until it is joined
     std::atomic<bool> inFlight_{false};  // set by the window thread, cleared by the worker

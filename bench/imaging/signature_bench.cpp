@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "imaging/area_capture.h"
+#include "imaging/preview_file.h"
 #include "imaging/stroke_renderer.h"
 
 namespace ondrel {
@@ -49,44 +50,82 @@ void BM_ReportsToInk(benchmark::State& state) {
 BENCHMARK(BM_ReportsToInk);
 
 struct PreviewFixture {
-    PreviewFixture() : surface(kAreaWidth, kAreaHeight) {
-        PenState pen;
-        for (const auto& bytes : SignatureReports(4000)) {
-            RenderPenReport(pen, DecodePenReport(bytes), kExtent, surface);
-        }
+    PreviewFixture() : surface(kAreaWidth, kAreaHeight), reports(SignatureReports(20000)) {
+        Sign(4000);
         folder = std::filesystem::temp_directory_path() / "ondrel-bench";
         std::filesystem::create_directories(folder);
     }
     ~PreviewFixture() { std::filesystem::remove_all(folder); }
+    // The next `count` reports of the trace onto the surface.
+    void Sign(int count) {
+        for (int i = 0; i < count; ++i) {
+            RenderPenReport(pen, DecodePenReport(reports[next]), kExtent, surface);
+            next = (next + 1) % reports.size();
+        }
+    }
     SignatureSurface surface;
+    std::vector<std::array<std::uint8_t, 8>> reports;
+    PenState pen;
+    std::size_t next = 0;
     std::filesystem::path folder;
 };
 
-// The window's preview tick: the area into the last preview's bitmap, then the file.
+// What the pen adds between two preview ticks: a second of a tablet sending 200 reports a second.
+constexpr int kReportsPerTick = 200;
+
+// The window's preview tick: the area copied into the last preview's memory (the rows the pen
+// changed), then the file. The ink drawn between ticks is not timed.
 void BM_PreviewSave(benchmark::State& state) {
     PreviewFixture fixture;
     const auto target = fixture.folder / "sign-temp.bmp";
-    Bitmap bitmap;
+    PreviewFile preview;
+    preview.Capture(fixture.surface);
+    preview.Save(target, 24, {});
     for (auto _ : state) {
-        CopyAreaToBitmap({0, 0, kAreaWidth, kAreaHeight}, fixture.surface, bitmap);
-        benchmark::DoNotOptimize(SaveBitmapToFile(&bitmap, target, 24));
+        state.PauseTiming();
+        fixture.Sign(kReportsPerTick);
+        state.ResumeTiming();
+        preview.Capture(fixture.surface);
+        benchmark::DoNotOptimize(preview.Save(target, 24, {}));
     }
 }
 BENCHMARK(BM_PreviewSave)->Unit(benchmark::kMillisecond);
 
-// The two halves of the preview's work, without the file: the capture into a reused bitmap, and
-// the conversion to the file's bytes.
+// The same when every row changed since the last tick: the most a tick ever costs.
+void BM_PreviewSaveEveryRowChanged(benchmark::State& state) {
+    PreviewFixture fixture;
+    const auto target = fixture.folder / "sign-temp.bmp";
+    PreviewFile preview;
+    int column = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        column = (column + 1) % kAreaWidth;
+        for (int y = 0; y < kAreaHeight; ++y) {
+            fixture.surface.SetBlack(column, y);
+        }
+        state.ResumeTiming();
+        preview.Capture(fixture.surface);
+        benchmark::DoNotOptimize(preview.Save(target, 24, {}));
+    }
+}
+BENCHMARK(BM_PreviewSaveEveryRowChanged)->Unit(benchmark::kMillisecond);
+
+// The parts of a tick without the file: the capture of a second's changes, and the conversion
+// of the whole area to the file's bytes, as the first preview and the final signature need.
 void BM_PreviewCapture(benchmark::State& state) {
     PreviewFixture fixture;
-    Bitmap bitmap;
+    PreviewFile preview;
+    preview.Capture(fixture.surface);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            CopyAreaToBitmap({0, 0, kAreaWidth, kAreaHeight}, fixture.surface, bitmap));
+        state.PauseTiming();
+        fixture.Sign(kReportsPerTick);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(preview.Capture(fixture.surface));
     }
 }
 BENCHMARK(BM_PreviewCapture)->Unit(benchmark::kMillisecond);
 
-void BM_PreviewEncode(benchmark::State& state) {
+void BM_WholeAreaEncode(benchmark::State& state) {
     PreviewFixture fixture;
     const auto bitmap = CopyAreaToBitmap({0, 0, kAreaWidth, kAreaHeight}, fixture.surface);
     for (auto _ : state) {
@@ -99,10 +138,11 @@ void BM_PreviewEncode(benchmark::State& state) {
         benchmark::DoNotOptimize(bytes);
     }
 }
-BENCHMARK(BM_PreviewEncode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeAreaEncode)->Unit(benchmark::kMillisecond);
 
-// The first save of a visit, or the final one: a fresh bitmap each time.
-void BM_FinalSave(benchmark::State& state) {
+// A save with nothing kept: a fresh copy of the area, converted whole. Every write cost this
+// before the copy was kept between writes; now only a window's first does.
+void BM_FreshSave(benchmark::State& state) {
     PreviewFixture fixture;
     const auto target = fixture.folder / "sign.bmp";
     for (auto _ : state) {
@@ -110,7 +150,7 @@ void BM_FinalSave(benchmark::State& state) {
         benchmark::DoNotOptimize(SaveBitmapToFile(&*bitmap, target, 24));
     }
 }
-BENCHMARK(BM_FinalSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FreshSave)->Unit(benchmark::kMillisecond);
 
 void BM_QtBmpWriter(benchmark::State& state) {
     PreviewFixture fixture;
