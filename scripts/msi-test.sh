@@ -136,7 +136,7 @@ check "install $version: msiexec succeeded" test $? -eq 0
 check "program, DLLs and plugins in Program Files" test -f "$prog/ondrel-sign.exe" -a -f "$prog/ondrel-tablet-diag.exe" -a -f "$prog/Qt6Widgets.dll" -a -f "$prog/platforms/qwindows.dll" -a -d "$prog/styles"
 check "Qt's image-format plugins (JPEG, GIF, ICO) in Program Files" \
     test -f "$prog/imageformats/qjpeg.dll" -a -f "$prog/imageformats/qgif.dll" -a -f "$prog/imageformats/qico.dll"
-check "sample site in ProgramData" test -f "$site/userAgreement.rtf" -a -f "$site/config/createSign.txt" -a -f "$site/config/createUpdateSignDoc.txt"
+check "sample site in ProgramData" test -f "$site/userAgreement.rtf" -a -f "$site/config/createSign.txt" -a -f "$site/config/createUpdateSignDoc.txt" -a -f "$site/config/userAgreement-placeholder.jpg"
 check "exchange folder c:\\ondrelTemp" test -d "$c/ondrelTemp"
 check "Start-menu shortcut" shortcut_present
 check "one installed product" test "$(products)" = 1

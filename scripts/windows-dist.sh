@@ -37,10 +37,11 @@ done
 for needed in platforms/qwindows.dll imageformats/qjpeg.dll; do
     [ -f "$dist/$needed" ] || { echo "dist: Qt's $needed is missing" >&2; exit 1; }
 done
-# The sample site: the agreement as on Linux, the script templates as batch files (CRLF line
-# ends, which cmd.exe's labels and goto rely on).
+# The sample site: the agreement and the agreement image's placeholder as on Linux, the script
+# templates as batch files (CRLF line ends, which cmd.exe's labels and goto rely on).
 mkdir -p "$dist/site/config"
 cp "$root/res/site/userAgreement.rtf" "$dist/site/"
+cp "$root/res/site/config/userAgreement-placeholder.jpg" "$dist/site/config/"
 for template in "$root"/res/windows/site/config/*.txt; do
     sed 's/\r*$/\r/' "$template" >"$dist/site/config/$(basename "$template")"
 done

@@ -97,8 +97,10 @@ echo "program ended with status $status"
 fail=0
 check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1" >&2; fail=1; fi; }
 check "the program ended normally" '[ "$status" = 0 ]'
-check "the start-up batch file made c:\\ondrelTemp\\userAgreement-1.jpg" \
-    '[ -f "$exchange/userAgreement-1.jpg" ]'
+check "the start-up batch file put the placeholder in c:\\ondrelTemp\\userAgreement-1.jpg" \
+    'cmp -s "$exchange/userAgreement-1.jpg" "$root/res/site/config/userAgreement-placeholder.jpg"'
+# Not checked: the image's time. Wine's cmd keeps a copy's time even for "copy /b FILE +,,",
+# which on Windows gives it the time of now.
 check "c:\\ondrelTemp\\sign-temp.bmp showed the stroke while signing" '[ $preview_inked = yes ]'
 check "c:\\ondrelTemp\\sign.bmp holds the stroke" 'inked "$exchange/sign.bmp"'
 # The ink's bounding box (WxH+X+Y of what is not white) as fractions of the image: the stroke ran
