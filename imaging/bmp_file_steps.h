@@ -2,7 +2,8 @@
 
 // The two file-system steps of writing a BMP file safely, one implementation per platform
 // (bmp_file_steps_posix.cpp, bmp_file_steps_win.cpp); the choice of names, the retries and the
-// clean-up are the same everywhere and live in bmp_file_writer.cpp.
+// clean-up are the same everywhere and live in bmp_file_writer.cpp, which both writers (the
+// whole-file SaveBitmapToFile and the kept-copy PreviewFile) go through.
 
 #include <cstdint>
 #include <filesystem>
