@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <span>
 #include <vector>
 
 #include "base/geometry.h"
@@ -51,13 +50,7 @@ struct ReplaceRetry {
 int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth,
                      const ReplaceRetry& retry);
 
-// Receives a BMP file's bytes in order, a piece at a time; false stops the encoding.
-using BmpByteSink = std::function<bool(std::span<const std::uint8_t> bytes)>;
-
-// The file's bytes, as SaveBitmapToFile writes them, handed to `write` in pieces of at most a
-// few rows' worth; false as soon as `write` is.
-bool EncodeBmp(const Bitmap& bitmap, int depth, const BmpByteSink& write);
-// The same bytes as one buffer.
+// The file's bytes at `depth` (24, 8, 4 or 1), as SaveBitmapToFile writes them.
 std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap, int depth);
 
 }  // namespace ondrel

@@ -86,11 +86,6 @@ void WriteRow24(const std::uint32_t* source, int width, std::uint8_t* out) {
     }
 }
 
-// Rows go out in pieces of about this size: the encoder never holds the whole file, so a save
-// neither allocates nor faults in megabytes for it (which under Wine costs as much as the write
-// itself), and each piece is still in the cache when it is written.
-constexpr std::size_t kPieceBytes = 128 * 1024;
-
 }  // namespace
 
 BmpRowEncoder::BmpRowEncoder(int depth) : depth_(depth) {
@@ -134,36 +129,14 @@ void BmpRowEncoder::EncodeRow(const Bitmap& bitmap, int y, std::uint8_t* out, st
     }
 }
 
-bool EncodeBmp(const Bitmap& bitmap, int depth, const BmpByteSink& write) {
+std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap, int depth) {
     const BmpLayout layout = ComputeBmpLayout(bitmap.width, bitmap.height, depth);
     BmpRowEncoder encoder(depth);
-    if (!write(encoder.Head(layout))) {
-        return false;
+    std::vector<std::uint8_t> file = encoder.Head(layout);
+    file.resize(layout.fileSize);
+    for (int y = 0; y < bitmap.height; ++y) {
+        encoder.EncodeRow(bitmap, y, file.data() + BmpRowOffset(layout, y), layout.stride);
     }
-    const std::size_t stride = layout.stride;
-    const int rowsPerPiece = static_cast<int>(std::max<std::size_t>(1, kPieceBytes / stride));
-    std::vector<std::uint8_t> piece(static_cast<std::size_t>(rowsPerPiece) * stride);
-    // The first row in the file is the bottom row of the area.
-    for (int first = 0; first < bitmap.height; first += rowsPerPiece) {
-        const int rows = std::min(rowsPerPiece, bitmap.height - first);
-        for (int row = 0; row < rows; ++row) {
-            encoder.EncodeRow(bitmap, bitmap.height - 1 - (first + row),
-                              piece.data() + static_cast<std::size_t>(row) * stride, stride);
-        }
-        if (!write(std::span<const std::uint8_t>(piece.data(), rows * stride))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap, int depth) {
-    std::vector<std::uint8_t> file;
-    file.reserve(ComputeBmpLayout(bitmap.width, bitmap.height, depth).fileSize);
-    EncodeBmp(bitmap, depth, [&](std::span<const std::uint8_t> bytes) {
-        file.insert(file.end(), bytes.begin(), bytes.end());
-        return true;
-    });
     return file;
 }
 

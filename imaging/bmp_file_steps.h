@@ -7,8 +7,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <span>
 #include <vector>
 
 namespace ondrel {
@@ -19,21 +17,14 @@ namespace ondrel {
 // written; a file that was created stays for the caller to remove.
 bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
-// Hands the bytes it produces, in order, to the writer it is given; false when the writer was
-// (or when it gives up itself).
-using ByteWriter = std::function<bool(std::span<const std::uint8_t> bytes)>;
-using FileContent = std::function<bool(const ByteWriter& write)>;
-// WriteNewFile with the bytes produced as they are written, never all held at once.
-bool WriteNewFile(const std::filesystem::path& path, const FileContent& content);
-
 // Whether a bitmap of this size can be written at `depth`: BMP sizes are 32-bit.
 bool BmpFileFits(int width, int height, int depth);
 
 struct ReplaceRetry;
-// Writes the content to a new temporary file beside `path` and renames it over `path`, trying
-// the replace again as `retry` says while the target is held open: 1 when `path` now holds the
-// content whole, 0 when it still holds what it held before (and no temporary file is left).
-int ReplaceWithNewFile(const std::filesystem::path& path, const FileContent& content,
+// Writes the bytes to a new temporary file beside `path` and renames it over `path`, trying the
+// replace again as `retry` says while the target is held open: 1 when `path` now holds the bytes
+// whole, 0 when it still holds what it held before (and no temporary file is left).
+int ReplaceWithNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                        const ReplaceRetry& retry);
 
 enum class ReplaceOutcome {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <span>
 #include <system_error>
 
 #include "imaging/bmp_file_steps.h"
@@ -30,7 +31,7 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-bool WriteNewFile(const std::filesystem::path& path, const FileContent& content) {
+bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     // The host reads the files through the folder's group; nobody else may.
     constexpr mode_t kMode = S_IRUSR | S_IWUSR | S_IRGRP;
     const int fd =
@@ -40,8 +41,7 @@ bool WriteNewFile(const std::filesystem::path& path, const FileContent& content)
     }
     // The umask may have taken bits away (the group's read), never added any.
     bool written = ::fchmod(fd, kMode) == 0;
-    written = written &&
-              content([fd](std::span<const std::uint8_t> bytes) { return WriteAll(fd, bytes); });
+    written = written && WriteAll(fd, bytes);
     const bool closed = ::close(fd) == 0;
     return written && closed;
 }

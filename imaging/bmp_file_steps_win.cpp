@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <span>
 
 #include "imaging/bmp_file_steps.h"
 
@@ -34,14 +35,13 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-bool WriteNewFile(const std::filesystem::path& path, const FileContent& content) {
+bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     const int fd =
         _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd < 0) {
         return false;
     }
-    const bool written =
-        content([fd](std::span<const std::uint8_t> bytes) { return WriteAll(fd, bytes); });
+    const bool written = WriteAll(fd, bytes);
     const bool closed = _close(fd) == 0;
     return written && closed;
 }

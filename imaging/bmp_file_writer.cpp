@@ -18,10 +18,6 @@ constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
 
 }  // namespace
 
-bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    return WriteNewFile(path, [&](const ByteWriter& write) { return write(bytes); });
-}
-
 int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, int displayDepth) {
     return SaveBitmapToFile(bitmap, path, displayDepth, ReplaceRetry{});
 }
@@ -32,8 +28,7 @@ int SaveBitmapToFile(const Bitmap* bitmap, const std::filesystem::path& path, in
     if (bitmap == nullptr || !BmpFileFits(bitmap->width, bitmap->height, depth)) {
         return 0;
     }
-    return ReplaceWithNewFile(
-        path, [&](const ByteWriter& write) { return EncodeBmp(*bitmap, depth, write); }, retry);
+    return ReplaceWithNewFile(path, EncodeBmp(*bitmap, depth), retry);
 }
 
 bool BmpFileFits(int width, int height, int depth) {
@@ -45,11 +40,11 @@ bool BmpFileFits(int width, int height, int depth) {
     return size <= kMaxFileSize;
 }
 
-int ReplaceWithNewFile(const std::filesystem::path& path, const FileContent& content,
+int ReplaceWithNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                        const ReplaceRetry& retry) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         const std::filesystem::path temporary = TemporaryPathBeside(path);
-        if (!WriteNewFile(temporary, content)) {
+        if (!WriteNewFile(temporary, bytes)) {
             std::error_code ignored;
             std::filesystem::remove(temporary, ignored);
             if (!std::filesystem::is_directory(

@@ -64,4 +64,8 @@ std::array<std::uint8_t, kBmpHeadersSize> MakeBmpHeaders(const BmpLayout& layout
     return h;
 }
 
+std::size_t BmpRowOffset(const BmpLayout& layout, int y) {
+    return layout.pixelOffset + static_cast<std::size_t>(layout.height - 1 - y) * layout.stride;
+}
+
 }  // namespace ondrel

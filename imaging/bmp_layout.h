@@ -31,6 +31,10 @@ struct BmpLayout {
 std::uint32_t BmpStride(int depth, int width);
 BmpLayout ComputeBmpLayout(int width, int height, int depth);
 
+// Where row `y` of the area (counted from the top) starts in the file: the file's first row is
+// the area's bottom row.
+std::size_t BmpRowOffset(const BmpLayout& layout, int y);
+
 // The 54 bytes of both headers for a layout.
 std::array<std::uint8_t, kBmpHeadersSize> MakeBmpHeaders(const BmpLayout& layout);
 

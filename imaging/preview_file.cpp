@@ -40,25 +40,21 @@ int PreviewFile::Save(const std::filesystem::path& path, int displayDepth,
         return 0;
     }
     const BmpLayout layout = ComputeBmpLayout(bitmap_.width, bitmap_.height, depth);
-    BmpRowEncoder encoder(depth);
     if (layout.width != bytesLayout_.width || layout.height != bytesLayout_.height ||
-        layout.depth != bytesLayout_.depth || bytes_.size() != layout.fileSize) {
-        bytes_ = encoder.Head(layout);
-        bytes_.resize(layout.fileSize);
+        layout.depth != bytesLayout_.depth) {
+        bytes_ = EncodeBmp(bitmap_, depth);
         bytesLayout_ = layout;
-        std::fill(changedRows_.begin(), changedRows_.end(), std::uint8_t{1});
-    }
-    for (int y = 0; y < bitmap_.height; ++y) {
-        if (changedRows_[static_cast<std::size_t>(y)] != 0) {
-            // The file's first row is the area's bottom row.
-            const std::size_t row = static_cast<std::size_t>(bitmap_.height - 1 - y);
-            encoder.EncodeRow(bitmap_, y, bytes_.data() + layout.pixelOffset + row * layout.stride,
-                              layout.stride);
-            changedRows_[static_cast<std::size_t>(y)] = 0;
+    } else {
+        BmpRowEncoder encoder(depth);
+        for (int y = 0; y < bitmap_.height; ++y) {
+            if (changedRows_[static_cast<std::size_t>(y)] != 0) {
+                encoder.EncodeRow(bitmap_, y, bytes_.data() + BmpRowOffset(layout, y),
+                                  layout.stride);
+            }
         }
     }
-    return ReplaceWithNewFile(
-        path, [this](const ByteWriter& write) { return write(bytes_); }, retry);
+    std::fill(changedRows_.begin(), changedRows_.end(), std::uint8_t{0});
+    return ReplaceWithNewFile(path, bytes_, retry);
 }
 
 }  // namespace ondrel

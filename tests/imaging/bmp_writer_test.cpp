@@ -133,7 +133,7 @@ TEST_F(BmpWriterTest, WhiteAreaIsAllFFButThePadding) {
 }
 
 TEST_F(BmpWriterTest, QtReadsBackTheSamePixelsAtEveryDepth) {
-    // The large area is written in many pieces, the last one short, at every depth.
+    // A small area and one of the window's size, at every depth.
     for (const QSize size : {QSize(37, 23), QSize(1785, 700)}) {
         const SignatureSurface surface = SampleSignature(size.width(), size.height());
         const auto bitmap = CopyAreaToBitmap({0, 0, size.width(), size.height()}, surface);
